@@ -1,0 +1,25 @@
+# The two commands a player or developer types: `make run` and `make test`.
+# Both install what is missing, configure and build first.
+
+BUILD ?= build
+JOBS  ?= $(shell nproc)
+
+.PHONY: run test build setup configure clean
+
+run: build
+	@echo "The game window is not built yet: for now Vimbo is its game core and its tests (make test)."
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
+
+build: configure
+	cmake --build $(BUILD) -j$(JOBS)
+
+configure: setup
+	@test -f $(BUILD)/CMakeCache.txt || cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+setup:
+	@tools/setup.sh
+
+clean:
+	rm -rf $(BUILD)
