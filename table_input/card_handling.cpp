@@ -1,0 +1,63 @@
+#include "card_handling.h"
+
+namespace vimbo {
+
+void CardHandling::Carta_MouseDown(CardValue index, MouseButton button, int x, int y) {
+    m_table.HidePanels();
+    m_game.CardPlaced = false;
+    m_game.DraggedCard = index;
+    if (button != MouseButton::Left) return; // only the left button drags
+    Dragging = true;
+    PickUp = m_table.pictureAt(index);
+    // Picking up looks at the card's corner: its own cell, or column 4 for
+    // the waste pile.
+    const Cell source = CellAtPoint(PickUp.left, PickUp.top);
+    m_game.SourceColumn = source.column;
+    m_game.SourceRow = source.row;
+    GrabX = x;
+    GrabY = y;
+}
+
+void CardHandling::Carta_MouseMove(CardValue, int x, int y) {
+    if (!Dragging) return; // the pointer passing over a card moves nothing
+    const CardValue card = m_game.DraggedCard;
+    m_game.bringToFront(card);
+    m_table.raisePicture(card);
+    // The point where the card was grabbed stays under the pointer.
+    const Point now = m_table.pictureAt(card);
+    m_table.movePicture(card, {now.left - GrabX + x, now.top - GrabY + y});
+}
+
+void CardHandling::Carta_MouseUp(CardValue, MouseButton button, int x, int y) {
+    // Only the release that ends a left-button drag drops a card. The release
+    // of any other press does nothing: running the drop with the last drag's
+    // pick-up place would send the picture where the game does not have it.
+    if (button != MouseButton::Left || !Dragging) return;
+    Dragging = false;
+    m_table.PlayCardRustle(); // every release rustles, taken or not
+    const CardValue card = m_game.DraggedCard;
+    // Dropping looks at the point under the pointer, not the card's corner.
+    const Point now = m_table.pictureAt(card);
+    const Cell drop = CellAtPoint(now.left + x, now.top + y);
+    m_game.DropColumn = drop.column;
+    m_game.DropRow = drop.row;
+    if (isGridCell(drop.column, drop.row)) {
+        dropOnCell(card);
+        if (m_game.CardPlaced) return; // where the rule (or a new deal) put it
+    }
+    m_table.movePicture(card, PickUp);
+}
+
+void CardHandling::dropOnCell(CardValue card) {
+    if (isFoundationCell(m_game.DropColumn, m_game.DropRow))
+        m_game.Assi(card);
+    else
+        m_game.Decrescente(card);
+}
+
+void CardHandling::Carta_Click(CardValue) {
+    m_table.HidePanels();
+    m_table.PlayClickRustle();
+}
+
+} // namespace vimbo

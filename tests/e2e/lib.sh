@@ -1,0 +1,83 @@
+# Shared steps of the tests that run the real program under Xvfb: a private X
+# server, the window found and measured, pixels read back from screenshots.
+set -euo pipefail
+
+E2E_TMP=$(mktemp -d)
+XVFB_PID=
+APP_PID=
+
+e2e_cleanup() {
+    [[ -n "$APP_PID" ]] && kill "$APP_PID" 2>/dev/null || true
+    [[ -n "$XVFB_PID" ]] && kill "$XVFB_PID" 2>/dev/null || true
+    # E2E_KEEP=folder keeps the screenshots, for a person to look at.
+    [[ -n "${E2E_KEEP:-}" ]] && cp "$E2E_TMP"/*.png "$E2E_KEEP"/ 2>/dev/null
+    rm -rf "$E2E_TMP"
+}
+trap e2e_cleanup EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+# A 1024 x 768 X server on a free display, no window manager.
+start_xvfb() {
+    exec {fd}<> <(:)
+    Xvfb -displayfd "$fd" -screen 0 1024x768x24 -nolisten tcp >"$E2E_TMP/xvfb.log" 2>&1 &
+    XVFB_PID=$!
+    local display=
+    for _ in $(seq 100); do
+        read -r -t 0.1 -u "$fd" display && break || true
+    done
+    [[ -n "$display" ]] || fail "Xvfb did not start"
+    export DISPLAY=":$display"
+}
+
+# Starts a program in the background; its exit status lands in $E2E_TMP/status.
+start_app() {
+    ( "$@" >"$E2E_TMP/app.log" 2>&1; echo $? >"$E2E_TMP/status" ) &
+    APP_PID=$!
+}
+
+# Prints the id of the game's window once it is mapped.
+wait_window() {
+    local id=
+    for _ in $(seq 200); do
+        id=$(xdotool search --onlyvisible --name '^Brennolt - Vimbo$' 2>/dev/null | head -n1 || true)
+        [[ -n "$id" ]] && { echo "$id"; return; }
+        sleep 0.05
+    done
+    fail "the window never appeared"
+}
+
+# Waits for the program to end; prints its exit status.
+wait_exit() {
+    for _ in $(seq 100); do
+        [[ -s "$E2E_TMP/status" ]] && { cat "$E2E_TMP/status"; return; }
+        sleep 0.1
+    done
+    fail "the program did not end"
+}
+
+shoot() { import -window root "$E2E_TMP/$1.png"; }
+
+# The colour of screen pixel (x, y) of a screenshot, as "r,g,b" (0..255).
+pixel() {
+    convert "$E2E_TMP/$1.png" -crop "1x1+$2+$3" -depth 8 txt:- |
+        sed -n '2s/.*(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1,\2,\3/p'
+}
+
+# Where the table's (0, 0) lies on the screen: below the menu bar.
+table_origin() {
+    local id=$1
+    eval "$(xdotool getwindowgeometry --shell "$id")"
+    # The menu bar is the first band from the top that is not table green.
+    local y
+    for y in $(seq "$Y" $((Y + 60))); do
+        if [[ $(pixel "$2" $((X + 200)) "$y") == "0,128,0" ]]; then
+            echo "$X $y"
+            return
+        fi
+    done
+    fail "no table green below the menu bar"
+}

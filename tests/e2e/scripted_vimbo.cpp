@@ -1,0 +1,21 @@
+// The game with a known deal, for the tests that drive the real pointer: the
+// deck comes from VIMBO_E2E_DECK ("24,1,13,..." in dealing order); everything
+// else is the real program.
+#include "form1.h"
+
+#include <QApplication>
+
+#include <sstream>
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    std::vector<int> deck;
+    std::istringstream in(qEnvironmentVariable("VIMBO_E2E_DECK").toStdString());
+    for (std::string item; std::getline(in, item, ',');)
+        deck.push_back(std::stoi(item));
+    vimbo::Form1::Options options;
+    options.random = std::make_unique<vimbo::ScriptedDraws>(deck);
+    vimbo::Form1 form(std::move(options));
+    form.show();
+    return QApplication::exec();
+}

@@ -1,0 +1,105 @@
+// Form1's card handlers: the mouse on the cards and the end of a won game.
+#include "form1.h"
+
+#include <QMessageBox>
+
+namespace vimbo {
+
+namespace {
+
+MouseButton gameButton(Qt::MouseButton button) {
+    switch (button) {
+    case Qt::LeftButton:
+        return MouseButton::Left;
+    case Qt::RightButton:
+        return MouseButton::Right;
+    case Qt::MiddleButton:
+        return MouseButton::Middle;
+    default:
+        return MouseButton::Other;
+    }
+}
+
+} // namespace
+
+void Form1::connectCards() {
+    for (int v = 1; v <= kCardCount; ++v) {
+        CardWidget* card = Carta[v];
+        connect(card, &CardWidget::pressed, this, &Form1::Carta_MouseDown);
+        connect(card, &CardWidget::moved, this, [this](int index, Qt::MouseButtons, int x, int y) {
+            Carta_MouseMove(index, x, y);
+        });
+        connect(card, &CardWidget::released, this, &Form1::Carta_MouseUp);
+        connect(card, &CardWidget::clicked, this, &Form1::Carta_Click);
+    }
+}
+
+void Form1::Carta_MouseDown(int index, Qt::MouseButton button, int x, int y) {
+    if (m_ended) return;
+    m_cards.Carta_MouseDown(static_cast<CardValue>(index), gameButton(button), x, y);
+}
+
+void Form1::Carta_MouseMove(int index, int x, int y) {
+    if (m_ended) return;
+    m_cards.Carta_MouseMove(static_cast<CardValue>(index), x, y);
+}
+
+void Form1::Carta_MouseUp(int index, Qt::MouseButton button, int x, int y) {
+    if (m_ended) return;
+    m_cards.Carta_MouseUp(static_cast<CardValue>(index), gameButton(button), x, y);
+    // An accepted card goes where the rule put it; a won game may have dealt
+    // a whole new table meanwhile.
+    if (!m_ended && !m_cards.Dragging) showModel();
+}
+
+void Form1::Carta_Click(int index) {
+    if (m_ended) return;
+    m_cards.Carta_Click(static_cast<CardValue>(index));
+}
+
+void Form1::Finale() {
+    // The end-of-game piece plays whether or not the music is on, and goes on
+    // as the music from now on.
+    m_sounds->switchToFinale();
+    QMessageBox question(QMessageBox::NoIcon, QStringLiteral("Complimenti"),
+                         QStringLiteral("Altra partita?"), QMessageBox::Yes | QMessageBox::No,
+                         this);
+    question.setDefaultButton(QMessageBox::Yes);
+    question.setEscapeButton(QMessageBox::No);
+    if (question.exec() == QMessageBox::Yes) {
+        Nuova_Click();
+        return;
+    }
+    // No: the program ends at once, without the exit's unload steps.
+    endProgram(0);
+}
+
+// ---- What the card handlers borrow ----------------------------------------
+
+Point Form1::pictureAt(CardValue card) const {
+    const QPoint p = Carta[card]->pos();
+    return {p.x(), p.y()};
+}
+
+void Form1::movePicture(CardValue card, Point place) {
+    Carta[card]->move(place.left, place.top);
+}
+
+void Form1::raisePicture(CardValue card) {
+    Carta[card]->raise();
+    m_shownZ[card] = game.pictures[card].zOrder;
+}
+
+void Form1::HidePanels() {
+    panels->HidePanels();
+}
+
+void Form1::PlayCardRustle() {
+    m_sounds->PlayCardRustle(menu_card_rustle->isChecked());
+}
+
+void Form1::PlayClickRustle() {
+    m_sounds->PlayClickRustle(menu_card_rustle->isChecked());
+}
+
+} // namespace vimbo
