@@ -7,7 +7,7 @@ JOBS  ?= $(shell nproc)
 .PHONY: run test build setup configure clean
 
 run: build
-	@echo "The game window is not built yet: for now Vimbo is its game core and its tests (make test)."
+	$(BUILD)/window/vimbo
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)

@@ -5,22 +5,9 @@
 #include <QSvgRenderer>
 #include <tuple>
 
-// The pictures live in this static library. Linking a static library does not
-// by itself pull in its resource initialiser, so it is called here once, before
-// the first picture is looked up.
-static void initArtResources() { Q_INIT_RESOURCE(art); }
-
 namespace vimbo::art {
 
 namespace {
-
-void ensureResources() {
-    static const bool done = [] {
-        initArtResources();
-        return true;
-    }();
-    (void)done;
-}
 
 struct RenderKey {
     QString path;
@@ -35,7 +22,9 @@ size_t qHash(const RenderKey& key, size_t seed = 0) {
     return qHashMulti(seed, key.path, key.size.width(), key.size.height(), key.ratio);
 }
 
-QString twoDigits(int n) { return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0')); }
+QString twoDigits(int n) {
+    return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
+}
 
 } // namespace
 
@@ -44,12 +33,17 @@ QString cardFacePath(int card) {
     return QStringLiteral(":/cards/card%1.svg").arg(twoDigits(card));
 }
 
-QString backPath() { return QStringLiteral(":/cards/back.svg"); }
-QString titlePath() { return QStringLiteral(":/title.svg"); }
-QString iconPath() { return QStringLiteral(":/icon.svg"); }
+QString backPath() {
+    return QStringLiteral(":/cards/back.svg");
+}
+QString titlePath() {
+    return QStringLiteral(":/title.svg");
+}
+QString iconPath() {
+    return QStringLiteral(":/icon.svg");
+}
 
 QPixmap render(const QString& path, QSize logicalSize, qreal devicePixelRatio) {
-    ensureResources();
     if (path.isEmpty() || logicalSize.isEmpty() || !(devicePixelRatio > 0)) return {};
 
     static QHash<RenderKey, QPixmap> cache;

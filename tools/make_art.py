@@ -137,10 +137,6 @@ def rotate_pts(points, angle, cx=0.0, cy=0.0):
             for x, y in points]
 
 
-def mirror_x(points, axis=0.0):
-    return [(2 * axis - x, y) for x, y in points]
-
-
 class Doc:
     """One SVG picture: its size, its gradients (each defined once) and body."""
 
@@ -268,7 +264,7 @@ def _digit_strokes(d):
     raise ValueError(d)
 
 
-def numeral(text, colour, width=1.45):
+def numeral(text, colour, width=1.7):
     """The rank as it stands in a corner: digits 9 px tall from (0, 0) down."""
     out, x = [], 0.0
     for d in text:
@@ -319,7 +315,7 @@ def _glyph(ch):
     return table[ch]
 
 
-def lettering(text, x, baseline, size, colour, weight=0.85, centre=True):
+def lettering(text, x, baseline, size, weight=0.85, centre=True):
     """Text in our stroke alphabet; size is the x-height in pixels."""
     scale = size / 5.0
     strokes, cursor = [], 0.0
@@ -334,7 +330,7 @@ def lettering(text, x, baseline, size, colour, weight=0.85, centre=True):
 
 
 def lettering_svg(text, x, baseline, size, colour, weight=0.85, centre=True):
-    strokes, w = lettering(text, x, baseline, size, colour, weight, centre)
+    strokes, w = lettering(text, x, baseline, size, weight, centre)
     return group([stroke_line(s, colour, w) for s in strokes])
 
 # --------------------------------------------------------------------------
@@ -406,9 +402,12 @@ def _bowl_side(t, hw, neck):
     return neck + (hw - neck) * math.sqrt(max(0.0, 1 - t ** 2.2))
 
 
-def cup(d, h, ornate=False):
+CUP_WIDTH = 0.66  # of its height
+
+
+def cup(d, h, ornate=False, width=CUP_WIDTH):
     """Coppe: a gold goblet - bowl, red band, knot, stem, foot."""
-    w = 0.72 * h
+    w = width * h
     hw, neck = w / 2, 0.07 * w
     top, depth = -h / 2, 0.44 * h
     rim_ry = 0.07 * h
@@ -446,17 +445,23 @@ def _steps(t0, t1, n=10):
 
 
 def cup_ace(d, h):
-    """The ace of cups: a tall covered goblet with jewels and a finial."""
-    w = 0.72 * h
-    lid_h = 0.16 * h
-    lid = (f"M{num(-0.36*w)},0 C{num(-0.34*w)},{num(-lid_h)} {num(0.34*w)},{num(-lid_h)} "
-           f"{num(0.36*w)},0Z")
-    parts = [place(cup(d, h * 0.84, ornate=True), 0, h * 0.08),
-             place(group([path(lid, gold_fill(d)),
-                          rect(-0.38 * w, -0.8, 0.76 * w, 1.6, RED, INK, 0.5),
-                          circle(0, -lid_h * 0.8, 0.045 * h, RED, INK, 0.6)]),
-                   0, -h / 2 + lid_h + h * 0.02)]
-    return group(parts)
+    """The ace of cups: a tall chalice with jewels, under a red domed lid
+    with a gold finial."""
+    body_h, ratio = h * 0.82, 0.78
+    rim = 0.5 * ratio * body_h
+    lid_h = 0.15 * h
+    lid = (f"M{num(-rim)},0 C{num(-rim)},{num(-lid_h)} {num(rim)},{num(-lid_h)} "
+           f"{num(rim)},0Z")
+    top = -h / 2 + lid_h + 0.06 * h
+    knob = [ellipse(0, -lid_h * 0.78, 0.06 * h, 0.03 * h, GOLD, INK, 0.5),
+            circle(0, -lid_h * 0.78 - 0.05 * h, 0.045 * h, GOLD, INK, 0.6),
+            circle(0, -lid_h * 0.78 - 0.05 * h, 0.018 * h, RED, None)]
+    lid_parts = [path(lid, RED),
+                 path(f"M{num(-rim*0.7)},{num(-lid_h*0.35)} Q0,{num(-lid_h*0.62)} "
+                      f"{num(rim*0.7)},{num(-lid_h*0.35)}", "none", GOLD, 1.2),
+                 rect(-rim - 0.8, -1.0, 2 * rim + 1.6, 2.0, gold_fill(d), INK, 0.5)] + knob
+    return group([place(cup(d, body_h, ornate=True, width=ratio), 0, top + body_h / 2),
+                  place(group(lid_parts), 0, top)])
 
 
 def _club_widths(L):
@@ -525,13 +530,12 @@ def club(d, L, leaves=2):
     return group(parts)
 
 
-def sprig(x, y, heading, size, count):
-    """A twig growing from (x, y) towards heading (degrees), leaves fanned at
-    its tip and, on longer twigs, one more pair along it."""
+def sprig(x, y, heading, size, count, spread=50):
+    """A twig growing from (x, y) towards heading (degrees), its leaves fanned
+    at the tip."""
     a = math.radians(heading)
     tip = (x + size * 0.7 * math.cos(a), y + size * 0.7 * math.sin(a))
     out = [limb([(x, y), tip], WOOD, max(0.7, size * 0.1), LEAF_DARK)]
-    spread = 50 if count > 1 else 0
     for i in range(count):
         turn = (i - (count - 1) / 2) * spread
         out.append(place(leaf(size, size * 0.36), tip[0], tip[1], heading + turn))
@@ -539,10 +543,11 @@ def sprig(x, y, heading, size, count):
 
 
 def _club_leaves(L, count):
-    """The sprig near the head, growing up and out to the right."""
+    """The sprig near the head, growing up and a little out to the right, so
+    that clubs side by side keep clear of each other."""
     head, _ = _club_widths(L)
-    size = 1.1 * head + 0.07 * L
-    return sprig(head * 0.7, -L / 2 + head * 2.6, -60, size, count)
+    size = min(10.0, 1.1 * head + 0.07 * L)
+    return sprig(head * 0.7, -L / 2 + head * 2.6, -75, size, count, 40)
 
 
 def club_ace(d, L):
@@ -576,12 +581,12 @@ def sword(d, L, ornate=False):
                          STEEL_DARK, max(0.4, 0.012 * L)),
              polygon(left + right[::-1][:-1], "none", STEEL_INK, 0.7)]
     gh = max(1.4, 0.04 * L)
-    gw = 3 + (0.12 if ornate else 0.1) * L
+    gw = 2.5 + (0.12 if ornate else 0.09) * L
     hilt = [rect(-0.03 * L - 0.4, guard_y, 0.06 * L + 0.8, 0.14 * L, RED_DARK, INK, 0.6),
             rect(-gw, guard_y - gh / 2, 2 * gw, gh, gold_fill(d), INK, 0.6),
             circle(-gw, guard_y, gh * 0.7, GOLD, INK, 0.5),
             circle(gw, guard_y, gh * 0.7, GOLD, INK, 0.5),
-            circle(0, L / 2 - 0.045 * L, 0.05 * L + 0.4, GOLD, INK, 0.6)]
+            circle(0, L / 2 - 0.045 * L, 0.035 * L + 0.8, GOLD, INK, 0.6)]
     if L >= 40:
         for i in range(3):
             y = guard_y + 0.03 * L + i * 0.035 * L
@@ -615,38 +620,58 @@ def sign(d, suit, size):
 # by side while there is room and lean in pairs when there are more.
 # --------------------------------------------------------------------------
 
-ROUND_LAYOUTS = {
+COIN_LAYOUTS = {
     2: [(31, 28), (31, 72)],
     3: [(31, 20), (31, 50), (31, 80)],
     4: [(18, 27), (44, 27), (18, 73), (44, 73)],
     5: [(17, 23), (45, 23), (31, 50), (17, 77), (45, 77)],
     6: [(18, 22), (44, 22), (18, 50), (44, 50), (18, 78), (44, 78)],
-    7: [(13.5, 22), (48.5, 22), (13.5, 50), (31, 50), (48.5, 50), (13.5, 78), (48.5, 78)],
+    7: [(19.5, 21), (42.5, 21), (12.5, 50), (31, 50), (49.5, 50), (19.5, 79), (42.5, 79)],
 }
+COIN_RADIUS = {2: 12, 3: 10, 4: 11, 5: 10, 6: 9.5, 7: 8.2}
 
-COIN_RADIUS = {2: 12, 3: 10, 4: 11, 5: 10, 6: 9.5, 7: 7.8}
-CUP_HEIGHT = {2: 32, 3: 26, 4: 30, 5: 25, 6: 25, 7: 22}
+# Cups are widest at the rim, so the upper ones keep further in from the index.
+CUP_LAYOUTS = {
+    2: [(31, 27), (31, 73)],
+    3: [(31, 20), (31, 50), (31, 80)],
+    4: [(20.5, 27), (41.5, 27), (20.5, 73), (41.5, 73)],
+    5: [(19.5, 22), (42.5, 22), (31, 50), (19.5, 78), (42.5, 78)],
+    6: [(19.5, 23), (42.5, 23), (19.5, 50), (42.5, 50), (19.5, 77), (42.5, 77)],
+    7: [(19.5, 22), (42.5, 22), (12.5, 50), (31, 50), (49.5, 50), (19.5, 78), (42.5, 78)],
+}
+CUP_HEIGHT = {2: 34, 3: 25, 4: 28, 5: 24, 6: 23, 7: 22}
 
-# (x, y, lean in degrees) and the length of each sign. Signs near the upper-left
-# and lower-right corners lean away from the rank index there.
+# (x, y, lean in degrees) of each long sign, and their length. Signs near the
+# upper-left and lower-right corners lean away from the rank index there.
 LONG_LAYOUTS = {
     2: ([(18, 50, 0), (44, 50, 0)], 84),
-    3: ([(15, 50, 0), (31, 50, 180), (47, 50, 0)], 80),
+    3: ([(13.5, 50, 0), (31, 50, 180), (48.5, 50, 0)], 70),
     4: ([(18, 27, 15), (44, 27, -15), (18, 73, -15), (44, 73, 15)], 44),
-    5: ([(17, 26, 15), (45, 26, -15), (31, 50, 90), (17, 74, -15), (45, 74, 15)], 40),
+    5: ([(17, 24, 15), (45, 24, -15), (31, 50, 90), (17, 76, -15), (45, 76, 15)], 36),
     6: ([(18, 22, 35), (44, 22, 35), (18, 50, 35), (44, 50, 35), (18, 78, 35),
          (44, 78, 35)], 32),
     7: ([(15, 22, 30), (47, 22, 30), (15, 50, 30), (31, 50, 0), (47, 50, 30),
          (15, 78, 30), (47, 78, 30)], 30),
 }
+# Clubs carry their leaves to one side and need the room between them.
+CLUB_LAYOUTS = dict(LONG_LAYOUTS)
+CLUB_LAYOUTS.update({
+    2: ([(19, 50, 0), (43, 50, 0)], 84),
+    3: ([(31, 22, 55), (31, 50, 55), (31, 78, 55)], 44),
+    5: ([(17, 23, 15), (45, 23, -15), (31, 50, 90), (17, 77, -15), (45, 77, 15)], 34),
+    7: ([(21, 20, 10), (41, 20, 10), (12, 50, 10), (30, 50, 10), (48, 50, 10), (21, 80, 10),
+         (41, 80, 10)], 27),
+})
+SWORD_LAYOUTS = dict(LONG_LAYOUTS)
+SWORD_LAYOUTS[2] = ([(17, 50, 0), (45, 50, 0)], 84)
 
 
 def number_signs(d, suit, count):
     if suit.name == "coins":
-        return [place(coin(d, COIN_RADIUS[count]), x, y) for x, y in ROUND_LAYOUTS[count]]
+        return [place(coin(d, COIN_RADIUS[count]), x, y) for x, y in COIN_LAYOUTS[count]]
     if suit.name == "cups":
-        return [place(cup(d, CUP_HEIGHT[count]), x, y) for x, y in ROUND_LAYOUTS[count]]
-    spots, length = LONG_LAYOUTS[count]
+        return [place(cup(d, CUP_HEIGHT[count]), x, y) for x, y in CUP_LAYOUTS[count]]
+    spots, length = (CLUB_LAYOUTS if suit.name == "clubs" else SWORD_LAYOUTS)[count]
     return [place(sign(d, suit, length), x, y, a) for x, y, a in spots]
 
 # --------------------------------------------------------------------------
@@ -869,12 +894,15 @@ def king(d, suit):
     elbow, (hx, hy), size, tilt = KING_HOLD[suit.name]
     hair = BEARD_GREY
     robe = [(21, 38), (41, 38), (46, 70), (49.5, 93), (12.5, 93), (16, 70)]
+    brocade = [place(polygon(star(4, 1.4, 0.5), suit.trim, None), x, y)
+               for x, y in ((19, 60), (43, 60), (17, 74), (45, 74), (16, 86), (46, 86))]
     body = [
         ellipse(26.5, 94, 3.6, 1.8, BLACK, INK, 0.5),
         ellipse(35.5, 94, 3.6, 1.8, BLACK, INK, 0.5),
         polygon(robe, suit.coat),
         polygon([(28, 44), (34, 44), (38, 93), (24, 93)], suit.trim, INK, 0.6),
         stroke_line([(31, 50), (31, 92)], suit.coat, 0.8),
+        *brocade,
         stroke_line([(13.2, 91), (48.8, 91)], GOLD, 1.6),
         ermine_cape(31, 37),
         arm([(20, 42), (18, 54), (27, 52)], suit.coat, 4.0),
@@ -896,7 +924,7 @@ RANK_NAMES = {1: "ace", 8: "knave", 9: "knight", 10: "king"}
 
 def corner_indices(suit, rank):
     """The rank in the upper-left corner and again, turned, in the lower-right."""
-    mark = place(numeral(str(rank), suit.index), 3.2, 3.2, scale=0.95)
+    mark = place(numeral(str(rank), suit.index), 2.6, 2.6, scale=0.92)
     return [mark, group(mark, f"rotate(180 {FACE_W / 2} {FACE_H / 2})")]
 
 
@@ -982,7 +1010,7 @@ TITLE_CENTRE = 200  # the window shows the left 400 pixels: centre the name ther
 def embossed(d, text, baseline, size, weight):
     """Silver letters raised from the green: a dark edge below-right, a light
     edge above-left, then the metal itself shaded from bright to grey."""
-    strokes, w = lettering(text, TITLE_CENTRE, baseline, size, None, weight)
+    strokes, w = lettering(text, TITLE_CENTRE, baseline, size, weight)
     top = baseline - size * 1.5
     silver = d.linear("silver", [(0, "#ffffff"), (0.35, "#d8dde2"), (0.55, "#9aa2aa"),
                                  (0.62, "#b8bec4"), (1, "#eef1f4")],
@@ -1006,7 +1034,7 @@ def title():
           lettering_svg("Brennolt", TITLE_CENTRE, 44, 9, "#f3e6b0", 0.9))
     d.add(embossed(d, "Vimbo", 200, 48, 1.5))
     row = [place(coin(d, 13), 134, 262), place(cup(d, 32), 178, 262),
-           place(club(d, 38), 222, 262, 20), place(sword(d, 40), 266, 262, -20)]
+           place(club(d, 44), 222, 262, 20), place(sword(d, 46), 266, 262, -20)]
     d.add(*row)
     d.add(lettering_svg("Solitaire with the Italian deck", TITLE_CENTRE, 318, 6,
                         "#e8f4e0", 0.9),

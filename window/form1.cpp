@@ -129,6 +129,7 @@ void Form1::buildCards() {
 // ---- Start-up -------------------------------------------------------------
 
 void Form1::Form_Load() {
+    setFixedSize(kOuterSize, kOuterSize);
     centreOnScreen();
     Nuova->setEnabled(false); // greyed until the opening picture has gone
     m_sounds->openRustle();
@@ -138,10 +139,6 @@ void Form1::Form_Load() {
 }
 
 void Form1::centreOnScreen() {
-    // 400 x 400 from outer edge to outer edge. Until a window manager gives the
-    // window a frame the client area is the whole of it; fitToFrame() shrinks
-    // the client area once the frame is known.
-    setFixedSize(kOuterSize, kOuterSize);
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (!screen) return;
     const QRect whole = screen->geometry();
@@ -151,16 +148,19 @@ void Form1::centreOnScreen() {
 }
 
 void Form1::fitToFrame() {
+    // 400 x 400 from outer edge to outer edge. Until a window manager gives the
+    // window a frame the client area is the whole of it; once the frame is
+    // known the client area shrinks by it, once.
     const QWindow* window = windowHandle();
-    if (!window) return;
+    if (!window || m_fitting) return;
     const QMargins frame = window->frameMargins();
     const QSize client(kOuterSize - frame.left() - frame.right(),
                        kOuterSize - frame.top() - frame.bottom());
     if (client == size() || client.width() <= 0 || client.height() <= 0) return;
+    m_fitting = true;
     setFixedSize(client);
     centreOnScreen();
-    setFixedSize(client);
-    panels->sizeRulesPanels(table->size());
+    m_fitting = false;
 }
 
 bool Form1::event(QEvent* event) {

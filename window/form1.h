@@ -124,6 +124,7 @@ private:
     CardHandling m_cards{game, *this};
     std::array<std::uint32_t, kCardCount + 1> m_shownZ{};
     bool m_activated = false;
+    bool m_fitting = false;
     bool m_unloaded = false;
     bool m_ended = false;
 };

@@ -42,6 +42,18 @@ private slots:
         QCOMPARE(f.form->windowTitle(), QString("Brennolt - Vimbo"));
     }
 
+    void theAccessKeysOpenTheMenusFromTheKeyboard() {
+        WindowFixture f;
+        f.start();
+        QTest::keyClick(f.window(), Qt::Key_R, Qt::AltModifier);
+        QTRY_VERIFY(f.form->guida->isVisible());
+        QTest::keyClick(f.form->guida, Qt::Key_Return); // "English", the first entry
+        QTRY_VERIFY(!f.form->panels->Text2->isHidden());
+        QTest::keyClick(f.window(), Qt::Key_I, Qt::AltModifier); // "&Info" is a command
+        QTRY_VERIFY(!f.form->panels->Text4->isHidden());
+        QVERIFY(f.form->panels->Text2->isHidden());
+    }
+
     void theLoadOpensTheRustleThenTheMusicFromTheProgramFolder() {
         WindowFixture f;
         QCOMPARE(f.log,

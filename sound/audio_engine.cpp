@@ -1,0 +1,245 @@
+#include "audio_engine.h"
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+#include <dlfcn.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <system_error>
+
+namespace vimbo::sound {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// About 23 ms a block: the rustle follows the card without a noticeable lag.
+constexpr int kFramesPerBlock = 1024;
+// How often an open output looks whether everything has gone quiet.
+constexpr std::chrono::milliseconds kQuietCheck{250};
+
+// A program that ends through exit() skips the destructors of main's locals;
+// the engine still running then is shut down before the libraries go away.
+std::mutex g_liveLock;
+AudioEngine* g_live = nullptr;
+
+void shutDownLiveEngine() {
+    AudioEngine* engine = nullptr;
+    {
+        std::lock_guard lock(g_liveLock);
+        std::swap(engine, g_live);
+    }
+    if (engine) engine->shutdown();
+}
+
+void registerLive(AudioEngine* engine) {
+    static std::once_flag atExit;
+    std::call_once(atExit, [] { std::atexit(shutDownLiveEngine); });
+    std::lock_guard lock(g_liveLock);
+    g_live = engine;
+}
+
+void unregisterLive(AudioEngine* engine) {
+    std::lock_guard lock(g_liveLock);
+    if (g_live == engine) g_live = nullptr;
+}
+
+void sayNothing(void*, int, SDL_LogPriority, const char*) {}
+extern "C" void sayNothingAlsa(const char*, int, const char*, int, const char*, ...) {}
+
+// The game prints nothing. SDL logs through its own function; ALSA's library,
+// which SDL loads when there is no sound server, complains about missing
+// sound cards unless given a handler of its own; FluidSynth has a logger too.
+void quietAudioLibraries() {
+    SDL_LogSetOutputFunction(&sayNothing, nullptr);
+    silenceFluidSynth();
+    // Opened for good: the handler must stay set for as long as SDL uses ALSA.
+    if (void* alsa = dlopen("libasound.so.2", RTLD_NOW | RTLD_LOCAL)) {
+        using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+        using SetHandler = int (*)(Handler);
+        if (auto set = reinterpret_cast<SetHandler>(dlsym(alsa, "snd_lib_error_set_handler")))
+            set(&sayNothingAlsa);
+    }
+}
+
+} // namespace
+
+AudioEngine::AudioEngine(Setup setup) : m_setup(std::move(setup)) {}
+
+AudioEngine::~AudioEngine() {
+    shutdown();
+}
+
+void AudioEngine::begin(std::function<void()> musicEnded, std::function<void()> rustleEnded) {
+    m_musicEnded = std::move(musicEnded);
+    m_rustleEnded = std::move(rustleEnded);
+    registerLive(this);
+    try {
+        m_worker = std::thread([this] { run(); });
+    } catch (const std::system_error&) {
+        m_noOutput = true; // no thread, no sound; the game plays on
+        std::lock_guard lock(m_jobsLock);
+        m_started = true;
+    }
+}
+
+void AudioEngine::shutdown() {
+    std::call_once(m_shutdownOnce, [this] {
+        unregisterLive(this);
+        {
+            std::lock_guard lock(m_jobsLock);
+            m_quit = true;
+        }
+        m_jobsChanged.notify_all();
+        if (m_worker.joinable()) m_worker.join();
+    });
+}
+
+void AudioEngine::wake() {
+    {
+        std::lock_guard lock(m_jobsLock);
+        m_woken = true;
+    }
+    m_jobsChanged.notify_all();
+}
+
+void AudioEngine::decodeRustle(std::vector<std::uint8_t> bytes, std::uint64_t ticket) {
+    {
+        std::lock_guard lock(m_jobsLock);
+        m_jobs.push_back([this, bytes = std::move(bytes), ticket] { decode(bytes, ticket); });
+    }
+    m_jobsChanged.notify_all();
+}
+
+bool AudioEngine::waitStarted(std::chrono::milliseconds limit) {
+    std::unique_lock lock(m_jobsLock);
+    return m_jobsChanged.wait_for(lock, limit, [this] { return m_started; });
+}
+
+void AudioEngine::run() {
+    startUp();
+    std::unique_lock lock(m_jobsLock);
+    m_started = true;
+    m_jobsChanged.notify_all();
+    while (!m_quit) {
+        while (!m_jobs.empty() && !m_quit) {
+            auto job = std::move(m_jobs.front());
+            m_jobs.pop_front();
+            lock.unlock();
+            job();
+            lock.lock();
+        }
+        if (m_quit) break;
+        m_woken = false;
+        lock.unlock();
+
+        // Commands that came meanwhile have already changed the voices, so
+        // nothing asked for before this look is missed.
+        const auto now = Clock::now();
+        if (wantsOutput()) {
+            m_lastHeard = now;
+            if (!m_open) openOutput();
+        } else if (m_open && now - m_lastHeard >= m_setup.idleClose) {
+            closeOutput();
+        }
+
+        lock.lock();
+        const auto due = [this] { return m_quit || m_woken || !m_jobs.empty(); };
+        if (m_open)
+            m_jobsChanged.wait_for(lock, std::min(kQuietCheck, m_setup.idleClose), due);
+        else
+            m_jobsChanged.wait(lock, due); // closed: asleep until a command comes
+    }
+    lock.unlock();
+    tearDown();
+}
+
+void AudioEngine::startUp() {
+    quietAudioLibraries();
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        SDL_Quit(); // what the failed start kept
+        m_noOutput = true;
+        return;
+    }
+    m_sdlStarted = true;
+    auto synth = FluidSynth::create(m_setup.soundfonts, kSampleRate, m_setup.musicGain);
+    if (!synth) {
+        m_noSynth = true;
+        return;
+    }
+    withVoices([&](Voices& voices) { voices.synth = std::move(synth); });
+}
+
+void AudioEngine::tearDown() {
+    closeOutput(); // after this the audio thread is gone
+    withVoices([](Voices& voices) { voices.synth.reset(); });
+    if (m_sdlStarted) {
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        SDL_Quit(); // nothing else in the program uses SDL; this frees what it kept
+    }
+    m_sdlStarted = false;
+}
+
+bool AudioEngine::wantsOutput() {
+    if (m_noOutput) return false;
+    return withVoices([](Voices& voices) {
+        return (voices.synth && voices.music.audible()) || voices.rustle.audible();
+    });
+}
+
+bool AudioEngine::openOutput() {
+    if (m_open) return true;
+    if (m_noOutput || !m_sdlStarted) return false;
+    if (Mix_OpenAudioDevice(kSampleRate, AUDIO_S16SYS, 2, kFramesPerBlock, nullptr, 0) != 0) {
+        m_noOutput = true; // no sound card: quiet for the rest of the run
+        return false;
+    }
+    Mix_HookMusic(&AudioEngine::hook, this);
+    m_open = true;
+    m_lastHeard = Clock::now(); // held open a while, even if only to decode
+    return true;
+}
+
+void AudioEngine::closeOutput() {
+    if (!m_open) return;
+    Mix_HookMusic(nullptr, nullptr);
+    Mix_CloseAudio(); // waits for the audio thread to finish its block
+    m_open = false;
+}
+
+void AudioEngine::decode(const std::vector<std::uint8_t>& bytes, std::uint64_t ticket) {
+    // SDL_mixer converts a wave to the format of the open output, so it is
+    // opened for the moment if it was closed.
+    if (!openOutput()) return;
+    SDL_RWops* source = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
+    Mix_Chunk* chunk = source ? Mix_LoadWAV_RW(source, 1) : nullptr;
+    if (!chunk) return;
+    std::vector<std::int16_t> samples(chunk->alen / (2 * sizeof(std::int16_t)) * 2);
+    std::memcpy(samples.data(), chunk->abuf, samples.size() * sizeof(std::int16_t));
+    Mix_FreeChunk(chunk);
+    withVoices([&](Voices& voices) { voices.rustle.deliver(std::move(samples), ticket); });
+}
+
+void AudioEngine::hook(void* engine, std::uint8_t* stream, int bytes) {
+    static_cast<AudioEngine*>(engine)->mix(reinterpret_cast<std::int16_t*>(stream),
+                                           bytes / (2 * static_cast<int>(sizeof(std::int16_t))));
+}
+
+void AudioEngine::mix(std::int16_t* out, int frames) {
+    bool musicEnded = false;
+    bool rustleEnded = false;
+    {
+        std::lock_guard lock(m_voices.lock);
+        if (m_voices.synth)
+            musicEnded = m_voices.music.render(*m_voices.synth, out, frames);
+        else
+            std::fill(out, out + 2 * frames, std::int16_t{0});
+        rustleEnded = m_voices.rustle.mixInto(out, frames);
+    }
+    if (musicEnded) m_musicEnded();
+    if (rustleEnded) m_rustleEnded();
+}
+
+} // namespace vimbo::sound

@@ -1,0 +1,130 @@
+#include "audio_system.h"
+
+#include "audio_engine.h"
+#include "midi_song.h"
+#include "sound_file.h"
+
+namespace vimbo::sound {
+
+namespace {
+
+// Our pieces are a few kilobytes and the rustle a few dozen; anything near
+// these sizes is not one of our files.
+constexpr std::size_t kMaxMidiBytes = 4u << 20;
+constexpr std::size_t kMaxWaveBytes = 16u << 20;
+
+using Voices = AudioEngine::Voices;
+
+// The music: MIDI read and checked here, on the UI thread, where its length in
+// ticks is known at once; the sequencer plays it on the audio thread.
+class MusicPlayer final : public MediaPlayer {
+public:
+    explicit MusicPlayer(AudioEngine& engine) : m_engine(engine) {}
+
+    std::int64_t load(const std::string& path) override {
+        if (m_engine.musicSilentForGood()) return 0;
+        const auto bytes = readSoundFile(path, kMaxMidiBytes);
+        if (!bytes) return 0;
+        auto song = MidiSong::parse(*bytes);
+        if (!song || song->lengthTicks() <= 0) return 0;
+        const std::int64_t length = song->lengthTicks();
+        auto shared = std::make_shared<const MidiSong>(std::move(*song));
+        m_engine.withVoices([&](Voices& voices) { voices.music.load(std::move(shared)); });
+        return length;
+    }
+    void unload() override {
+        m_engine.withVoices([](Voices& voices) { voices.music.unload(); });
+    }
+    void start(std::int64_t from) override {
+        m_engine.withVoices([from](Voices& voices) { voices.music.start(from); });
+        m_engine.wake();
+    }
+    void halt() override {
+        m_engine.withVoices([](Voices& voices) { voices.music.halt(); });
+    }
+    std::int64_t position() const override {
+        return m_engine.withVoices([](Voices& voices) { return voices.music.position(); });
+    }
+
+private:
+    AudioEngine& m_engine;
+};
+
+// The rustle: its length in frames of the output comes from the wave's header;
+// the samples are decoded by SDL_mixer on the engine's worker.
+class RustlePlayer final : public MediaPlayer {
+public:
+    explicit RustlePlayer(AudioEngine& engine) : m_engine(engine) {}
+
+    std::int64_t load(const std::string& path) override {
+        if (m_engine.silentForGood()) return 0;
+        auto bytes = readSoundFile(path, kMaxWaveBytes);
+        if (!bytes) return 0;
+        const auto facts = readWaveHeader(*bytes);
+        if (!facts) return 0;
+        const std::int64_t length = facts->frames * AudioEngine::kSampleRate / facts->sampleRate;
+        if (length <= 0) return 0;
+        const std::uint64_t ticket = ++m_tickets;
+        m_engine.withVoices([&](Voices& voices) { voices.rustle.load(length, ticket); });
+        m_engine.decodeRustle(std::move(*bytes), ticket);
+        return length;
+    }
+    void unload() override {
+        m_engine.withVoices([](Voices& voices) { voices.rustle.unload(); });
+    }
+    void start(std::int64_t from) override {
+        m_engine.withVoices([from](Voices& voices) { voices.rustle.start(from); });
+        m_engine.wake();
+    }
+    void halt() override {
+        m_engine.withVoices([](Voices& voices) { voices.rustle.halt(); });
+    }
+    std::int64_t position() const override {
+        return m_engine.withVoices([](Voices& voices) { return voices.rustle.position(); });
+    }
+
+private:
+    AudioEngine& m_engine;
+    std::uint64_t m_tickets = 0;
+};
+
+} // namespace
+
+AudioSystem::AudioSystem(Poster post) : AudioSystem(std::move(post), Settings{}) {}
+
+AudioSystem::AudioSystem(Poster post, Settings settings)
+    : m_engine(std::make_unique<AudioEngine>(AudioEngine::Setup{
+          std::move(settings.soundfonts), settings.idleClose, settings.musicGain})) {
+    auto music = std::make_unique<MusicPlayer>(*m_engine);
+    auto rustle = std::make_unique<RustlePlayer>(*m_engine);
+    MediaPlayer* musicPlayer = music.get();
+    MediaPlayer* rustlePlayer = rustle.get();
+    m_music = std::make_unique<MediaDevice>(std::move(music), post);
+    m_rustle = std::make_unique<MediaDevice>(std::move(rustle), post);
+    // The players outlive every report: the engine is shut down first.
+    m_engine->begin([musicPlayer] { musicPlayer->finished(); },
+                    [rustlePlayer] { rustlePlayer->finished(); });
+}
+
+AudioSystem::~AudioSystem() {
+    m_engine->shutdown(); // the audio thread is gone after this
+    m_music.reset();
+    m_rustle.reset();
+}
+
+SoundDevice& AudioSystem::music() {
+    return *m_music;
+}
+SoundDevice& AudioSystem::rustle() {
+    return *m_rustle;
+}
+
+bool AudioSystem::waitStarted(std::chrono::milliseconds limit) {
+    return m_engine->waitStarted(limit);
+}
+
+bool AudioSystem::outputOpen() const {
+    return m_engine->outputOpen();
+}
+
+} // namespace vimbo::sound
