@@ -21,13 +21,15 @@ struct WindowFixture {
     std::vector<int> exits;
     std::unique_ptr<Form1> form;
 
-    explicit WindowFixture(
-        std::unique_ptr<RandomSource> random = std::make_unique<SeededRandom>(7)) {
+    // Sound goes to the recording devices unless real ones are given.
+    explicit WindowFixture(std::unique_ptr<RandomSource> random = std::make_unique<SeededRandom>(7),
+                           sound::SoundDevice* realMusic = nullptr,
+                           sound::SoundDevice* realRustle = nullptr) {
         Form1::Options options;
         options.random = std::move(random);
         options.clock = [this] { return now; };
-        options.music = &music;
-        options.rustle = &rustle;
+        options.music = realMusic ? realMusic : &music;
+        options.rustle = realRustle ? realRustle : &rustle;
         options.programFolder = "/opt/vimbo";
         options.endProgram = [this](int status) { exits.push_back(status); };
         form = std::make_unique<Form1>(std::move(options));
