@@ -4,7 +4,7 @@
 BUILD ?= build
 JOBS  ?= $(shell nproc)
 
-.PHONY: run test build setup configure clean
+.PHONY: run test build setup configure clean test-asan
 
 run: build
 	$(BUILD)/window/vimbo
@@ -21,5 +21,30 @@ configure: setup
 setup:
 	@tools/setup.sh
 
+# The whole suite again, built with AddressSanitizer and UndefinedBehaviorSanitizer,
+# leak detection on. Leaks inside system libraries we do not own are listed,
+# with the reason, in tools/lsan.supp.
+ASAN_BUILD ?= build-asan
+test-asan: setup
+	@test -f $(ASAN_BUILD)/CMakeCache.txt || cmake -S . -B $(ASAN_BUILD) -G Ninja \
+		-DCMAKE_BUILD_TYPE=Debug -DVIMBO_SANITIZE=ON
+	cmake --build $(ASAN_BUILD) -j$(JOBS)
+	cd $(ASAN_BUILD) && \
+	ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:strict_string_checks=1 \
+	LSAN_OPTIONS=suppressions=$(CURDIR)/tools/lsan.supp:print_suppressions=0 \
+	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	VIMBO_SANITIZED=1 \
+	ctest --output-on-failure -j$(JOBS)
+
 clean:
 	rm -rf $(BUILD)
+
+# `make bench`: speed and memory of a Release build, measured under a private
+# Xvfb and printed as one table against our targets; also kept in BENCHMARKS.md.
+BENCH_BUILD ?= build-release
+
+.PHONY: bench
+bench: setup
+	@test -f $(BENCH_BUILD)/CMakeCache.txt || cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release
+	cmake --build $(BENCH_BUILD) --target vimbo bench_tools -j$(JOBS)
+	python3 tools/bench/bench.py --build $(BENCH_BUILD) --out BENCHMARKS.md

@@ -24,13 +24,23 @@ constexpr QPoint kEnglishDesigned(320, 256);
 constexpr QPoint kItalianDesigned(320, 96);
 constexpr QPoint kInfoDesigned(344, 8);
 
-QString displayText(std::string_view text) {
-    // The texts break their lines with CR LF; a text box wants plain newlines,
-    // and a final break would leave an empty line below the text.
-    QString s = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-    s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    if (s.endsWith(QLatin1Char('\n'))) s.chop(1);
-    return s;
+// The texts break their lines with CR LF at about 66 characters, wider than
+// the table in the window's font. Shown as they stand, every long line would
+// wrap again and leave stubs behind; so the rules flow as paragraphs, one a
+// sentence: a line that ends a sentence ends its paragraph, any other break
+// is a blank. The information text keeps its lines, centred.
+QString displayText(std::string_view text, bool keepLines) {
+    const QString s = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    QStringList lines = s.split(QStringLiteral("\r\n"));
+    if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast(); // the final break
+    if (keepLines) return lines.join(QLatin1Char('\n'));
+    QString flowing;
+    for (const QString& line : lines) {
+        const QString trimmed = line.trimmed();
+        flowing += trimmed;
+        flowing += trimmed.endsWith(QLatin1Char('.')) ? QLatin1Char('\n') : QLatin1Char(' ');
+    }
+    return flowing.trimmed();
 }
 
 } // namespace
@@ -49,7 +59,7 @@ TextPanel::TextPanel(QWidget* table, std::string_view text, QColor background, b
     pal.setColor(QPalette::Base, background);
     pal.setColor(QPalette::Text, Qt::black);
     setPalette(pal);
-    setPlainText(displayText(text));
+    setPlainText(displayText(text, centred));
     if (centred) {
         QTextCursor cursor(document());
         cursor.select(QTextCursor::Document);
@@ -89,6 +99,11 @@ Panels::Panels(QWidget* table)
     Text2->move(kEnglishDesigned);
     Text3->move(kItalianDesigned);
     Text4->setGeometry(QRect(kInfoDesigned, kInfoSize));
+    Text2->setAccessibleName(QStringLiteral("Rules in English"));
+    Text3->setAccessibleName(QStringLiteral("Rules in Italian"));
+    Text4->setAccessibleName(QStringLiteral("About Vimbo"));
+    for (TextPanel* panel : {Text2, Text3, Text4})
+        panel->setAccessibleDescription(QStringLiteral("Click to close"));
     connect(Text2, &TextPanel::clicked, this, &Panels::Text2_Click);
     connect(Text3, &TextPanel::clicked, this, &Panels::Text3_Click);
     connect(Text4, &TextPanel::clicked, this, &Panels::Text4_Click);

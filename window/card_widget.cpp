@@ -1,5 +1,6 @@
 #include "card_widget.h"
 
+#include "accessible_names.h"
 #include "art.h"
 #include "geometry.h"
 
@@ -11,6 +12,7 @@ namespace vimbo {
 CardWidget::CardWidget(int card, QWidget* table) : QWidget(table), m_card(card) {
     setFixedSize(kCardWidth, kCardHeight);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setAccessibleName(cardName(card));
     // Moves are wanted only while a button is held: no tracking.
     hide();
 }

@@ -1,5 +1,6 @@
 #include "form1.h"
 
+#include "accessible_names.h"
 #include "art.h"
 
 #include <QApplication>
@@ -65,7 +66,9 @@ Form1::Form1(Options options) : m_options(std::move(options)) {
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
 
+    installTableAccessibility();
     table = new TableSurface(this);
+    table->setAccessibleName(QStringLiteral("Table"));
     setCentralWidget(table);
     buildCards();
     panels = new help::Panels(table);
@@ -235,6 +238,15 @@ void Form1::showModel() {
         }
     }
     table->setPicture(table->Mazzo, stockRect(), game.stockVisible);
+    describeForAssistiveTools();
+}
+
+void Form1::describeForAssistiveTools() {
+    for (int v = 1; v <= kCardCount; ++v) {
+        const QString where = placeDescription(game.pictures[v].place);
+        if (Carta[v]->accessibleDescription() != where) Carta[v]->setAccessibleDescription(where);
+    }
+    table->setStockAccessibleName(stockName(game.cardsLeftInStock()));
 }
 
 // ---- New game and exit ----------------------------------------------------

@@ -107,6 +107,7 @@ private:
     void layOutTable();
     void endProgram(int status);
     void connectCards();
+    void describeForAssistiveTools();
 
     // What the card handlers borrow from the window.
     Point pictureAt(CardValue card) const override;
