@@ -48,3 +48,35 @@ bench: setup
 	@test -f $(BENCH_BUILD)/CMakeCache.txt || cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release
 	cmake --build $(BENCH_BUILD) --target vimbo bench_tools -j$(JOBS)
 	python3 tools/bench/bench.py --build $(BENCH_BUILD) --out BENCHMARKS.md
+
+# `make package`: the Debian package, $(PACKAGE_BUILD)/vimbo_<version>_<arch>.deb,
+# from a Release build of its own (CPack; dpkg-shlibdeps finds the libraries).
+# `make test-package` builds it and checks it: fields, contents, and the game
+# played from the unpacked package.
+PACKAGE_BUILD ?= build-package
+
+.PHONY: package test-package
+package: setup
+	cmake -S . -B $(PACKAGE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DVIMBO_PACKAGE_TESTS=ON
+	cmake --build $(PACKAGE_BUILD) --target package -j$(JOBS)
+
+test-package: package
+	cd $(PACKAGE_BUILD) && ctest --output-on-failure -L package
+
+# `make fuzz`: the sound files' fuzzers (tests/fuzz/, clang's libFuzzer with
+# AddressSanitizer and UndefinedBehaviorSanitizer, a build of their own), run
+# for FUZZ_SECONDS shared between the MIDI and the wave fuzzer. An input that
+# breaks the sound code is kept in $(FUZZ_BUILD)/crashes/ and the run fails.
+# `make fuzz-smoke` is the one-minute run for CI.
+FUZZ_BUILD   ?= build-fuzz
+FUZZ_SECONDS ?= 300
+
+.PHONY: fuzz fuzz-smoke
+fuzz: setup
+	@test -f $(FUZZ_BUILD)/CMakeCache.txt || CC=clang CXX=clang++ \
+		cmake -S tests/fuzz -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(FUZZ_BUILD) -j$(JOBS)
+	tests/fuzz/run_fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+fuzz-smoke:
+	$(MAKE) fuzz FUZZ_SECONDS=60

@@ -19,6 +19,8 @@ using Clock = std::chrono::steady_clock;
 constexpr int kFramesPerBlock = 1024;
 // How often an open output looks whether everything has gone quiet.
 constexpr std::chrono::milliseconds kQuietCheck{250};
+// How long the audio start-up lets the window have the machine to itself.
+constexpr std::chrono::milliseconds kStartDelay{500};
 
 // A program that ends through exit() skips the destructors of main's locals;
 // the engine still running then is shut down before the libraries go away.
@@ -115,11 +117,23 @@ void AudioEngine::decodeRustle(std::vector<std::uint8_t> bytes, std::uint64_t ti
 
 bool AudioEngine::waitStarted(std::chrono::milliseconds limit) {
     std::unique_lock lock(m_jobsLock);
+    m_startNow = true;
+    m_jobsChanged.notify_all();
     return m_jobsChanged.wait_for(lock, limit, [this] { return m_started; });
 }
 
+bool AudioEngine::waitToStart() {
+    // The window comes first: starting SDL and reading the soundfont take tens
+    // of milliseconds of CPU, which the window needs more while it is being put
+    // on the screen. Nothing is heard before the deal, some seconds later; a
+    // sound asked for sooner, or a wait for the start, starts it at once.
+    std::unique_lock lock(m_jobsLock);
+    m_jobsChanged.wait_for(lock, kStartDelay, [this] { return m_quit || m_woken || m_startNow; });
+    return !m_quit;
+}
+
 void AudioEngine::run() {
-    startUp();
+    if (waitToStart()) startUp();
     std::unique_lock lock(m_jobsLock);
     m_started = true;
     m_jobsChanged.notify_all();
@@ -158,6 +172,10 @@ void AudioEngine::run() {
 
 void AudioEngine::startUp() {
     quietAudioLibraries();
+    // SDL would otherwise turn SIGTERM and SIGINT into quit events that
+    // nobody reads, and the game would no longer end when the desktop session
+    // (or Ctrl+C in a terminal) asks it to.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         SDL_Quit(); // what the failed start kept
         m_noOutput = true;

@@ -79,6 +79,7 @@ private:
     void mix(std::int16_t* out, int frames);
 
     void run();
+    bool waitToStart(); // false: the program ends before the start
     void startUp();
     void tearDown();
     void decode(const std::vector<std::uint8_t>& bytes, std::uint64_t ticket);
@@ -97,6 +98,7 @@ private:
     bool m_woken = false;
     bool m_quit = false;
     bool m_started = false;
+    bool m_startNow = false;
     std::thread m_worker;
     std::once_flag m_shutdownOnce;
 

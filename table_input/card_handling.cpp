@@ -7,15 +7,28 @@ void CardHandling::Carta_MouseDown(CardValue index, MouseButton button, int x, i
     m_game.CardPlaced = false;
     m_game.DraggedCard = index;
     if (button != MouseButton::Left) return; // only the left button drags
-    Dragging = true;
-    PickUp = m_table.pictureAt(index);
+    const Point at = m_table.pictureAt(index);
     // Picking up looks at the card's corner: its own cell, or column 4 for
     // the waste pile.
-    const Cell source = CellAtPoint(PickUp.left, PickUp.top);
+    const Cell source = CellAtPoint(at.left, at.top);
+    if (!isUncovered(index, source)) return;
+    Dragging = true;
+    PickUp = at;
     m_game.SourceColumn = source.column;
     m_game.SourceRow = source.row;
     GrabX = x;
     GrabY = y;
+}
+
+bool CardHandling::isUncovered(CardValue card, Cell source) const {
+    // The pointer reaches no other card, except through a button held down
+    // since before a new deal: the press of another button still goes to the
+    // card first pressed, wherever the deal has put it - in the stock, say,
+    // which must not hand it out.
+    if (source.column == kWasteColumn)
+        return !m_game.WastePile.empty() && m_game.WastePile.back() == card;
+    return isGridCell(source.column, source.row) &&
+           m_game.topCard(source.column, source.row) == card && m_game.pictures[card].enabled;
 }
 
 void CardHandling::Carta_MouseMove(CardValue, int x, int y) {

@@ -43,6 +43,9 @@ public:
     Point PickUp;
 
 private:
+    // Only an uncovered card is picked up: the top of a cell (a locked ace
+    // aside) or the front of the waste pile.
+    bool isUncovered(CardValue card, Cell source) const;
     void dropOnCell(CardValue card);
 
     Game& m_game;

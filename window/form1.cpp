@@ -252,6 +252,10 @@ void Form1::describeForAssistiveTools() {
 // ---- New game and exit ----------------------------------------------------
 
 void Form1::Nuova_Click() {
+    // A card still held when a new game is dealt (the menu worked from the
+    // keyboard, mouse button down) belongs to the old table: its drag ends
+    // here, and its release drops nothing.
+    m_cards.Dragging = false;
     game.clearMoveCells();
     panels->HidePanels();
     Form_Activate();

@@ -25,10 +25,10 @@ start_xvfb() {
     exec {fd}<> <(:)
     Xvfb -displayfd "$fd" -screen 0 1024x768x24 -nolisten tcp >"$E2E_TMP/xvfb.log" 2>&1 &
     XVFB_PID=$!
+    # One read with one deadline: short reads in a loop could time out halfway
+    # through the number under load and then take its newline for an empty answer.
     local display=
-    for _ in $(seq 100); do
-        read -r -t 0.1 -u "$fd" display && break || true
-    done
+    read -r -t 10 -u "$fd" display || true
     [[ -n "$display" ]] || fail "Xvfb did not start"
     export DISPLAY=":$display"
 }
@@ -42,7 +42,8 @@ start_app() {
 # Prints the id of the game's window once it is mapped.
 wait_window() {
     local id=
-    for _ in $(seq 200); do
+    # Generous: a sanitizer build on a busy machine takes seconds to start.
+    for _ in $(seq 600); do
         id=$(xdotool search --onlyvisible --name '^Brennolt - Vimbo$' 2>/dev/null | head -n1 || true)
         [[ -n "$id" ]] && { echo "$id"; return; }
         sleep 0.05

@@ -1,6 +1,7 @@
 // The game with a known deal, for the tests that drive the real pointer: the
 // deck comes from VIMBO_E2E_DECK ("24,1,13,..." in dealing order); everything
-// else is the real program.
+// else is the real program, its sound included.
+#include "audio_system.h"
 #include "form1.h"
 
 #include <QApplication>
@@ -13,8 +14,13 @@ int main(int argc, char* argv[]) {
     std::istringstream in(qEnvironmentVariable("VIMBO_E2E_DECK").toStdString());
     for (std::string item; std::getline(in, item, ',');)
         deck.push_back(std::stoi(item));
+    vimbo::sound::AudioSystem audio([&app](std::function<void()> call) {
+        QMetaObject::invokeMethod(&app, std::move(call), Qt::QueuedConnection);
+    });
     vimbo::Form1::Options options;
     options.random = std::make_unique<vimbo::ScriptedDraws>(deck);
+    options.music = &audio.music();
+    options.rustle = &audio.rustle();
     vimbo::Form1 form(std::move(options));
     form.show();
     return QApplication::exec();

@@ -1,0 +1,140 @@
+// Arbitrary bytes as the game's card rustle: written as carta.wav, opened and
+// played through the game's own sound commands (GameSounds on a MediaDevice).
+// The player does what the real one does, without its threads: the file read
+// with our size limit, our header checks, the length in output frames, SDL's
+// wave loader on the bytes in memory (converting to the output's format, on
+// SDL's dummy audio driver), and the rustle voice mixing the samples block by
+// block over the music.
+#include "fuzz_session.h"
+
+#include "game_sounds.h"
+#include "media_device.h"
+#include "sound_file.h"
+#include "wave_voice.h"
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+
+#include <cstring>
+#include <memory>
+#include <vector>
+
+namespace vimbo::fuzz {
+namespace {
+
+using sound::WaveVoice;
+
+constexpr int kRate = 44100;
+constexpr int kBlock = 1024;
+constexpr std::size_t kMaxWaveBytes = 16u << 20; // the game refuses larger waves
+constexpr int kMaxBlocks = 64;                   // about a second and a half
+
+// The wave's samples as the audio engine decodes them: SDL_mixer converts to
+// the open output's format, 16-bit stereo at 44100 Hz.
+std::vector<std::int16_t> decode(const std::vector<std::uint8_t>& bytes) {
+    SDL_RWops* source = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
+    Mix_Chunk* chunk = source ? Mix_LoadWAV_RW(source, 1) : nullptr;
+    if (!chunk) return {};
+    std::vector<std::int16_t> samples(chunk->alen / (2 * sizeof(std::int16_t)) * 2);
+    std::memcpy(samples.data(), chunk->abuf, samples.size() * sizeof(std::int16_t));
+    Mix_FreeChunk(chunk);
+    return samples;
+}
+
+// The rustle player of the real audio system, with the decoding done at once.
+class VoicePlayer final : public sound::MediaPlayer {
+public:
+    explicit VoicePlayer(WaveVoice& voice) : m_voice(voice) {}
+
+    std::int64_t load(const std::string& path) override {
+        const auto bytes = sound::readSoundFile(path, kMaxWaveBytes);
+        if (!bytes) return 0;
+        const auto facts = sound::readWaveHeader(*bytes);
+        if (!facts) return 0;
+        FUZZ_CHECK(facts->channels >= 1 && facts->sampleRate > 0 && facts->frames > 0);
+        const std::int64_t length = facts->frames * kRate / facts->sampleRate;
+        if (length <= 0) return 0;
+        m_voice.load(length, ++m_tickets);
+        m_voice.deliver(decode(*bytes), m_tickets);
+        return length;
+    }
+    void unload() override { m_voice.unload(); }
+    void start(std::int64_t from) override { m_voice.start(from); }
+    void halt() override { m_voice.halt(); }
+    std::int64_t position() const override { return m_voice.position(); }
+
+private:
+    WaveVoice& m_voice;
+    std::uint64_t m_tickets = 0;
+};
+
+bool mixerOpen() {
+    static const bool open = [] {
+        // Nothing must reach a sound card; SDL's dummy driver takes the output.
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        if (SDL_Init(SDL_INIT_AUDIO) != 0) return false;
+        return Mix_OpenAudioDevice(kRate, AUDIO_S16SYS, 2, kBlock, nullptr, 0) == 0;
+    }();
+    return open;
+}
+
+// The game's way: the rustle opened at start-up, a card released (the rustle
+// from the start), a stock click while it sounds, a click on a card (play,
+// then rewind), and the window closing.
+void playAsTheGame(const ProgramFolder& folder) {
+    WaveVoice voice;
+    auto owned = std::make_unique<VoicePlayer>(voice);
+    VoicePlayer& player = *owned;
+    UiThread ui;
+    sound::SilentDevice music;
+    sound::MediaDevice rustle(std::move(owned), ui.poster());
+    sound::GameSounds sounds(music, rustle, folder.path());
+
+    // What the music would have left in the block: the rustle mixes over it,
+    // never past the block's end.
+    const std::vector<std::int16_t> musicBlock(2 * kBlock, -20000);
+    std::vector<std::int16_t> block(2 * kBlock);
+    const auto run = [&](int blocks) {
+        for (int i = 0; i < blocks; ++i) {
+            if (!voice.audible()) break; // the engine's output would be closed
+            block = musicBlock;
+            const bool ended = voice.mixInto(block.data(), kBlock);
+            if (ended) {
+                FUZZ_CHECK(voice.position() == rustle.length());
+                if (player.finished) player.finished();
+            } else if (voice.audible()) {
+                FUZZ_CHECK(voice.position() < rustle.length());
+            }
+            ui.runPending();
+            FUZZ_CHECK(rustle.position() >= 0 && rustle.position() <= rustle.length());
+        }
+    };
+
+    sounds.openRustle();
+    sounds.PlayCardRustle(true);
+    run(2);
+    sounds.PlayCardRustle(true); // still sounding: not restarted
+    run(kMaxBlocks);
+    sounds.PlayClickRustle(true);
+    run(4);
+    sounds.PlayCardRustle(true);
+    run(1);
+    sounds.closeAll();
+    FUZZ_CHECK(rustle.length() == 0 && !voice.audible());
+    ui.runPending();
+}
+
+} // namespace
+} // namespace vimbo::fuzz
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace vimbo::fuzz;
+    if (!mixerOpen()) {
+        std::fprintf(stderr, "SDL_mixer cannot open the dummy audio output: %s\n", SDL_GetError());
+        std::exit(2);
+    }
+    static const ProgramFolder folder;
+    folder.write("carta.wav", std::span<const std::uint8_t>(data, size));
+    playAsTheGame(folder);
+    return 0;
+}

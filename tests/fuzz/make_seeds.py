@@ -1,0 +1,173 @@
+#!/usr/bin/env python3
+"""Writes the fuzzers' starting corpus: small wave and MIDI files, most of them
+well formed, a few broken the way a damaged copy of our sound files would be
+(cut short, a size that lies, a header from another format). The game's own
+carta.wav and pieces go in too, the wave cut down to a few hundred frames.
+
+Usage: make_seeds.py RESOURCES OUT  (OUT gets wave/ and midi/)"""
+import math
+import os
+import struct
+import sys
+
+
+# ---- waves -----------------------------------------------------------------
+
+def chunk_le(tag, body):
+    pad = b"\0" if len(body) % 2 else b""
+    return tag + struct.pack("<I", len(body)) + body + pad
+
+
+def riff(*chunks):
+    body = b"WAVE" + b"".join(chunks)
+    return b"RIFF" + struct.pack("<I", len(body)) + body
+
+
+def fmt(encoding, channels, rate, bits, extra=b""):
+    align = channels * bits // 8
+    return chunk_le(b"fmt ", struct.pack("<HHIIHH", encoding, channels, rate,
+                                         rate * align, align, bits) + extra)
+
+
+def tone(frames, channels, bits, rate):
+    out = bytearray()
+    for i in range(frames):
+        v = math.sin(2 * math.pi * 440 * i / rate) * 0.5
+        for _ in range(channels):
+            if bits == 8:
+                out += struct.pack("<B", int(128 + v * 127))
+            elif bits == 16:
+                out += struct.pack("<h", int(v * 32767))
+            elif bits == 24:
+                out += int(v * 8388607).to_bytes(3, "little", signed=True)
+            else:
+                out += struct.pack("<i", int(v * 2147483647))
+    return bytes(out)
+
+
+def float_tone(frames, channels, rate):
+    return b"".join(struct.pack("<f", math.sin(2 * math.pi * 440 * i / rate) * 0.5)
+                    for i in range(frames) for _ in range(channels))
+
+
+def waves(resources):
+    w = {}
+    w["pcm8_mono_8k.wav"] = riff(fmt(1, 1, 8000, 8), chunk_le(b"data", tone(64, 1, 8, 8000)))
+    w["pcm16_stereo_44k.wav"] = riff(fmt(1, 2, 44100, 16),
+                                     chunk_le(b"data", tone(100, 2, 16, 44100)))
+    w["pcm24_mono_48k.wav"] = riff(fmt(1, 1, 48000, 24), chunk_le(b"data", tone(50, 1, 24, 48000)))
+    w["pcm32_stereo_22k.wav"] = riff(fmt(1, 2, 22050, 32),
+                                     chunk_le(b"data", tone(40, 2, 32, 22050)))
+    w["float32_mono.wav"] = riff(fmt(3, 1, 44100, 32, struct.pack("<H", 0)),
+                                 chunk_le(b"data", float_tone(60, 1, 44100)))
+    # Extensible: cbSize 22, valid bits, channel mask, the PCM sub-format GUID.
+    guid = bytes.fromhex("0100000000001000800000aa00389b71")
+    w["extensible16.wav"] = riff(fmt(0xFFFE, 2, 44100, 16, struct.pack("<HHI", 22, 16, 3) + guid),
+                                 chunk_le(b"data", tone(30, 2, 16, 44100)))
+    # Chunks we skip before the format, one of odd size; data before fmt.
+    w["list_odd_chunk.wav"] = riff(chunk_le(b"LIST", b"INFOx"), fmt(1, 1, 11025, 16),
+                                   chunk_le(b"data", tone(33, 1, 16, 11025)))
+    w["data_first.wav"] = riff(chunk_le(b"data", tone(20, 1, 16, 44100)), fmt(1, 1, 44100, 16))
+
+    # Our own rustle, its samples cut down to the first 400 frames.
+    carta = open(os.path.join(resources, "carta.wav"), "rb").read()
+    data_at = carta.index(b"data")
+    head = carta[12:data_at]
+    w["carta_short.wav"] = riff(head, chunk_le(b"data", carta[data_at + 8:data_at + 8 + 800]))
+
+    good = w["pcm16_stereo_44k.wav"]
+    w["broken_cut_short.wav"] = good[: len(good) // 2]
+    w["broken_data_size_lies.wav"] = good[:40] + struct.pack("<I", 0x7FFFFFF0) + good[44:]
+    w["broken_no_format.wav"] = riff(chunk_le(b"data", tone(20, 1, 16, 44100)))
+    w["broken_adpcm.wav"] = riff(fmt(2, 1, 8000, 4), chunk_le(b"data", bytes(64)))
+    w["broken_zero_frames.wav"] = riff(fmt(1, 2, 44100, 16), chunk_le(b"data", b""))
+    w["broken_align_lies.wav"] = good[:32] + struct.pack("<H", 3) + good[34:]
+    return w
+
+
+# ---- MIDI -------------------------------------------------------------------
+
+def varlen(n):
+    out = [n & 0x7F]
+    n >>= 7
+    while n:
+        out.insert(0, 0x80 | (n & 0x7F))
+        n >>= 7
+    return bytes(out)
+
+
+def ev(delta, *data):
+    return varlen(delta) + bytes(data)
+
+
+def end(delta=0):
+    return ev(delta, 0xFF, 0x2F, 0)
+
+
+def tempo(delta, micros):
+    return ev(delta, 0xFF, 0x51, 3, micros >> 16, (micros >> 8) & 0xFF, micros & 0xFF)
+
+
+def chunk_be(tag, body):
+    return tag + struct.pack(">I", len(body)) + body
+
+
+def track(*events):
+    return chunk_be(b"MTrk", b"".join(events))
+
+
+def smf(division, *tracks, fmt_=1):
+    return chunk_be(b"MThd", struct.pack(">HHH", fmt_, len(tracks), division)) + b"".join(tracks)
+
+
+def midis(resources):
+    m = {}
+    notes = track(ev(0, 0xC0, 24), ev(0, 0x90, 60, 100), ev(96, 0x80, 60, 0),
+                  ev(0, 0x90, 64, 90), ev(96, 64, 0), end(0))
+    m["format0_two_notes.mid"] = smf(96, notes, fmt_=0)
+    m["format1_tempo_map.mid"] = smf(
+        480,
+        track(tempo(0, 500000), tempo(960, 250000), tempo(960, 1000000), end(960)),
+        track(ev(0, 0xB0, 7, 100), ev(0, 0xE0, 0, 64), ev(0, 0x90, 67, 80),
+              ev(480, 0xA0, 67, 40), ev(0, 0xD0, 30), ev(480, 0x90, 67, 0), end(1440)),
+        track(ev(0, 0x99, 36, 110), ev(240, 0x89, 36, 0), end(0)))
+    m["smpte_division.mid"] = smf((0x100 - 25) << 8 | 40, track(ev(0, 0x90, 60, 100),
+                                                                ev(1000, 0x80, 60, 0), end(0)),
+                                  fmt_=0)
+    m["sysex_and_meta.mid"] = smf(
+        96, track(ev(0, 0xF0, 5, 0x7E, 0x7F, 9, 1, 0xF7), ev(0, 0xFF, 0x03, 4, *b"Name"),
+                  ev(0, 0x90, 60, 100), ev(48, 0xF7, 1, 0xF7), ev(48, 0x90, 60, 0), end(0)),
+        fmt_=0)
+    m["unknown_chunk.mid"] = (chunk_be(b"MThd", struct.pack(">HHH", 0, 1, 96)) +
+                              chunk_be(b"XYZW", b"skip me") + notes)
+    m["long_header.mid"] = chunk_be(b"MThd", struct.pack(">HHHH", 0, 1, 96, 0)) + notes
+    m["held_note_at_end.mid"] = smf(96, track(ev(0, 0x90, 60, 100), end(10)), fmt_=0)
+    m["slow_tempo.mid"] = smf(1, track(tempo(0, 0xFFFFFF), ev(0, 0x90, 60, 100), end(3)), fmt_=0)
+
+    for name in ("5carte.mid", "finale.mid"):
+        m["ours_" + name] = open(os.path.join(resources, "Music", name), "rb").read()
+
+    good = m["format1_tempo_map.mid"]
+    m["broken_cut_short.mid"] = good[: len(good) - 7]
+    m["broken_no_end_of_track.mid"] = smf(96, track(ev(0, 0x90, 60, 100), ev(96, 0x80, 60, 0)),
+                                          fmt_=0)
+    m["broken_running_status_first.mid"] = smf(96, track(ev(0, 60, 100), end(0)), fmt_=0)
+    m["broken_track_count.mid"] = smf(96, notes, notes, fmt_=0)
+    m["broken_zero_tempo.mid"] = smf(96, track(tempo(0, 0), end(0)), fmt_=0)
+    m["broken_track_size_lies.mid"] = (chunk_be(b"MThd", struct.pack(">HHH", 0, 1, 96)) +
+                                       b"MTrk" + struct.pack(">I", 0x7FFFFFFF) + notes[8:])
+    return m
+
+
+def main():
+    resources, out = sys.argv[1], sys.argv[2]
+    for kind, files in (("wave", waves(resources)), ("midi", midis(resources))):
+        folder = os.path.join(out, kind)
+        os.makedirs(folder, exist_ok=True)
+        for name, data in sorted(files.items()):
+            with open(os.path.join(folder, name), "wb") as f:
+                f.write(data)
+
+
+if __name__ == "__main__":
+    main()

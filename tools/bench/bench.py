@@ -1,0 +1,422 @@
+#!/usr/bin/env python3
+"""Vimbo's speed and memory, measured on the real program under a private
+Xvfb with no window manager, and printed as one table against our targets.
+The table also goes into BENCHMARKS.md, between its "bench:begin" and
+"bench:end" marks, with the machine it ran on.
+
+Usage: bench.py --build BUILD-DIR [--out BENCHMARKS.md] [--runs 10]
+The build dir must hold window/vimbo and tools/bench/bench_{map,drag,new_game}.
+"""
+
+import argparse
+import datetime
+import math
+import os
+import platform
+import random
+import re
+import select
+import signal
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+TITLE = "^Brennolt - Vimbo$"
+CLK_TCK = os.sysconf("SC_CLK_TCK")
+OPENING_PICTURE_S = 3.6  # a little more than three seconds, then the deal
+IDLE_S = 10.0
+PLAY_S = 10.0
+LOAD_LIMIT = 1.0
+RUNTIME_DIR = tempfile.mkdtemp(prefix="vimbo-bench-")  # Qt wants one, private
+
+
+def say(*words):
+    print(*words, file=sys.stderr, flush=True)
+
+
+# ---- the machine and its load ---------------------------------------------
+
+
+def load1():
+    with open("/proc/loadavg") as f:
+        return float(f.read().split()[0])
+
+
+def wait_for_quiet(deadline):
+    """Waits until the 1-minute load is at most LOAD_LIMIT, or the deadline
+    (time.monotonic()) has passed; returns the load it starts with."""
+    load = load1()
+    while load > LOAD_LIMIT and time.monotonic() < deadline:
+        say(f"  load {load:.2f} > {LOAD_LIMIT}: waiting for the machine to quieten")
+        time.sleep(20)
+        load = load1()
+    return load
+
+
+def machine():
+    cpu = "unknown"
+    with open("/proc/cpuinfo") as f:
+        for line in f:
+            if line.startswith("model name"):
+                cpu = line.split(":", 1)[1].strip()
+                break
+    with open("/proc/meminfo") as f:
+        mem_kib = int(re.search(r"MemTotal:\s+(\d+)", f.read()).group(1))
+    qt = subprocess.run(
+        ["dpkg-query", "-W", "-f=${Version}", "libqt6core6"], capture_output=True, text=True
+    ).stdout.strip()
+    return {
+        "CPU": cpu,
+        "cores": str(os.cpu_count()),
+        "memory": f"{mem_kib / 1024 / 1024:.1f} GiB",
+        "kernel": f"{platform.system()} {platform.release()}",
+        "Qt": qt or "unknown",
+        "date": datetime.datetime.now().astimezone().strftime("%Y-%m-%d %H:%M %Z"),
+    }
+
+
+# ---- a private X server and the program on it -----------------------------
+
+
+class Xvfb:
+    def __enter__(self):
+        read_end, write_end = os.pipe()
+        self.proc = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
+             "-nolisten", "tcp"],
+            pass_fds=[write_end], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        number = b""
+        deadline = time.monotonic() + 10
+        while not number.endswith(b"\n") and time.monotonic() < deadline:
+            ready, _, _ = select.select([read_end], [], [], 0.1)
+            if ready:
+                chunk = os.read(read_end, 16)
+                if not chunk:
+                    break
+                number += chunk
+        os.close(read_end)
+        if not number.strip():
+            self.proc.kill()
+            raise SystemExit("Xvfb did not start")
+        self.display = ":" + number.decode().strip()
+        return self
+
+    def __exit__(self, *_):
+        self.proc.terminate()
+        self.proc.wait()
+
+
+def program_env(display, audio_file):
+    env = dict(os.environ)
+    env.pop("QT_QPA_PLATFORM", None)
+    env.update(DISPLAY=display, SDL_AUDIODRIVER="disk", SDL_DISKAUDIOFILE=audio_file,
+               XDG_RUNTIME_DIR=RUNTIME_DIR)
+    return env
+
+
+def run(cmd, env, timeout=60):
+    done = subprocess.run(cmd, env=env, capture_output=True, text=True, timeout=timeout)
+    if done.returncode != 0:
+        raise SystemExit(f"{' '.join(cmd)} failed: {done.stderr.strip()}")
+    return done.stdout
+
+
+class Game:
+    """The real program, started and ended by us, with the window found."""
+
+    def __init__(self, vimbo, tools, display):
+        self.tools = tools
+        fd, self.audio = tempfile.mkstemp(prefix="vimbo-bench-", suffix=".raw")
+        os.close(fd)
+        self.env = program_env(display, self.audio)
+        self.proc = subprocess.Popen([vimbo], env=self.env, stdout=subprocess.DEVNULL,
+                                     stderr=subprocess.DEVNULL)
+        run(["xdotool", "search", "--sync", "--onlyvisible", "--name", TITLE], self.env, 20)
+
+    def deal(self):
+        """Waits out the opening picture; finds the table on the screen."""
+        time.sleep(OPENING_PICTURE_S)
+        wid, x, y = run([f"{self.tools}/bench_drag", "origin"], self.env).split()
+        self.wid, self.x, self.y = wid, int(x), int(y)
+
+    def xdotool(self, *args):
+        run(["xdotool", *map(str, args)], self.env)
+
+    def at(self, x, y):
+        return ["mousemove", self.x + x, self.y + y]
+
+    def status(self, field):
+        with open(f"/proc/{self.proc.pid}/status") as f:
+            return int(re.search(field + r":\s+(\d+)", f.read()).group(1))
+
+    def cpu_seconds(self):
+        with open(f"/proc/{self.proc.pid}/stat") as f:
+            fields = f.read().rsplit(")", 1)[1].split()
+        return (int(fields[11]) + int(fields[12])) / CLK_TCK  # utime, stime
+
+    def audio_bytes(self):
+        return os.path.getsize(self.audio)
+
+    def end(self):
+        if self.proc.poll() is None:
+            self.proc.send_signal(signal.SIGTERM)
+            try:
+                self.proc.wait(5)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait()
+        os.unlink(self.audio)
+
+
+# ---- what a player does ---------------------------------------------------
+
+STOCK = (360, 280)
+WASTE = (292, 281)
+PLUS = [(2, 1), (1, 2), (2, 2), (3, 2), (2, 3)]
+CELLS = [(c, r) for c in (1, 2, 3) for r in (1, 2, 3)]
+
+
+def cell_middle(column, row):
+    return (80 * column - 60 + 32, 110 * row - 100 + 51)
+
+
+def play(game, seconds, rng):
+    """Stock turns, and drags from the waste pile and the plus to cells (and
+    off the grid), as a player does, for the given time."""
+    end = time.monotonic() + seconds
+    while time.monotonic() < end:
+        game.xdotool(*game.at(*STOCK), "click", "1", "sleep", "0.15")
+        source = WASTE if rng.random() < 0.6 else cell_middle(*rng.choice(PLUS))
+        target = cell_middle(*rng.choice(CELLS)) if rng.random() < 0.8 else (380, 60)
+        steps = []
+        for i in range(1, 7):
+            x = source[0] + (target[0] - source[0]) * i // 6
+            y = source[1] + (target[1] - source[1]) * i // 6
+            steps += [*game.at(x, y), "sleep", "0.02"]
+        game.xdotool(*game.at(*source), "mousedown", "1", *steps, "mouseup", "1", "sleep", "0.2")
+
+
+def sound_off(game):
+    """Both options unchecked from the keyboard: Alt+O, Return toggles "Card
+    rustle"; Alt+O, Down, Return toggles "Music"."""
+    game.xdotool("windowfocus", "--sync", game.wid)
+    for keys in (["Return"], ["Down", "Return"]):
+        game.xdotool("key", "alt+o", "sleep", "0.3", "key", *keys, "sleep", "0.3")
+
+
+# ---- the measurements -----------------------------------------------------
+
+
+def measure_map(tools, vimbo, display, runs):
+    maps, pictures = [], []
+    for i in range(runs + 1):  # the first warms the disk cache, not counted
+        fd, audio = tempfile.mkstemp(prefix="vimbo-bench-", suffix=".raw")
+        os.close(fd)
+        try:
+            out = run([f"{tools}/bench_map", vimbo], program_env(display, audio))
+        finally:
+            os.unlink(audio)
+        found = dict(item.split("=") for item in out.split())
+        if i > 0:
+            maps.append(float(found["map_ms"]) / 1000)
+            pictures.append(float(found["picture_ms"]) / 1000)
+        time.sleep(0.3)
+    return maps, pictures
+
+
+def measure_session(tools, vimbo, display, rng):
+    """One run: 10 s of play with the music on (peak memory), then 10 s idle
+    with the music on, then sound off and 10 s idle (CPU seconds)."""
+    game = Game(vimbo, tools, display)
+    try:
+        game.deal()
+        play(game, PLAY_S, rng)
+        peak_mib = game.status("VmHWM") / 1024
+        time.sleep(1.0)  # the last drag's rustle fades
+
+        before = game.cpu_seconds()
+        time.sleep(IDLE_S)
+        music_on = game.cpu_seconds() - before
+
+        sound_off(game)
+        time.sleep(3.0)  # the output closes two seconds after the last sound
+        before, heard = game.cpu_seconds(), game.audio_bytes()
+        time.sleep(IDLE_S)
+        sound_off_cpu = game.cpu_seconds() - before
+        # Quiet means quiet: nothing written meanwhile, nor for a stock turn.
+        game.xdotool(*game.at(*STOCK), "click", "1", "sleep", "0.6")
+        silent = game.audio_bytes() == heard
+        return peak_mib, music_on, sound_off_cpu, silent
+    finally:
+        game.end()
+
+
+def measure_drag(tools, vimbo, display, sessions, moves):
+    latencies = []
+    for _ in range(sessions):
+        game = Game(vimbo, tools, display)
+        try:
+            game.deal()
+            out = run([f"{tools}/bench_drag", "drag", str(moves + 5)], game.env, 120)
+            latencies += [float(v) / 1000 for v in out.split()][5:]  # five to warm up
+        finally:
+            game.end()
+    return latencies
+
+
+def measure_new_game(tools, display, games):
+    fd, audio = tempfile.mkstemp(prefix="vimbo-bench-", suffix=".raw")
+    os.close(fd)
+    try:
+        out = run([f"{tools}/bench_new_game", str(games)], program_env(display, audio), 300)
+    finally:
+        os.unlink(audio)
+    return [float(v) / 1000 for v in out.split()]
+
+
+# ---- the table ------------------------------------------------------------
+
+
+def p90(values):
+    ordered = sorted(values)
+    return ordered[max(0, math.ceil(0.9 * len(ordered)) - 1)]
+
+
+class Row:
+    def __init__(self, figure, value, unit, limit, shown):
+        self.figure, self.value, self.limit = figure, value, limit
+        self.measured = shown(value) + unit
+        self.target = ("= " if limit == 0 else "< ") + shown(limit) + unit
+        met = float(shown(value)) == 0 if limit == 0 else value < limit
+        self.verdict = "MET" if met else "MISSED"
+
+
+def seconds(v):
+    return f"{v:.3f}"
+
+
+def cpu(v):
+    return f"{v:.2f}"
+
+
+def ms(v):
+    return f"{v * 1000:.2f}"
+
+
+def mib(v):
+    return f"{v:.1f}"
+
+
+def table(rows):
+    head = ["figure", "Vimbo", "target", "verdict"]
+    lines = [head, ["---"] * 4] + [[r.figure, r.measured, r.target, r.verdict] for r in rows]
+    return "\n".join("| " + " | ".join(line) + " |" for line in lines)
+
+
+def write_markdown(path, info, loads, rows, notes):
+    begin, end = "<!-- bench:begin -->", "<!-- bench:end -->"
+    block = [begin, "", "## Latest run", "", "| machine | |", "|---|---|"]
+    block += [f"| {k} | {v} |" for k, v in info.items()]
+    block += [f"| 1-minute load before each part | {loads} |", "", table(rows), ""]
+    block += [f"- {n}" for n in notes] + ["", end]
+    text = "\n".join(block)
+    old = open(path).read() if os.path.exists(path) else "# Vimbo benchmarks\n\n"
+    if begin in old and end in old:
+        text = old[: old.index(begin)] + text + old[old.index(end) + len(end):]
+    else:
+        text = old.rstrip("\n") + "\n\n" + text + "\n"
+    with open(path, "w") as f:
+        f.write(text)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--build", required=True)
+    parser.add_argument("--out", default="BENCHMARKS.md")
+    parser.add_argument("--runs", type=int, default=int(os.environ.get("BENCH_RUNS", 10)))
+    parser.add_argument("--max-wait", type=float,
+                        default=float(os.environ.get("BENCH_MAX_WAIT", 900)),
+                        help="seconds, in all, to wait for a quiet machine between parts")
+    args = parser.parse_args()
+    vimbo = os.path.abspath(f"{args.build}/window/vimbo")
+    tools = os.path.abspath(f"{args.build}/tools/bench")
+    rng = random.Random(2024)
+    info = machine()
+    loads = []
+    deadline = time.monotonic() + args.max_wait
+
+    def part(name):
+        load = wait_for_quiet(deadline)
+        loads.append((name.split()[0], load))
+        say(f"{name} (load {load:.2f})")
+
+    with Xvfb() as x:
+        part("map")
+        maps, pictures = measure_map(tools, vimbo, x.display, args.runs)
+        peaks, music_on, quiet, silent = [], [], [], []
+        for i in range(args.runs):
+            part(f"session {i + 1}")
+            peak, on, off, was_silent = measure_session(tools, vimbo, x.display, rng)
+            say(f"  peak {peak:.1f} MiB, idle CPU {on:.2f} s music on, {off:.2f} s sound off")
+            peaks.append(peak)
+            music_on.append(on)
+            quiet.append(off)
+            silent.append(was_silent)
+        part("drag")
+        latencies = measure_drag(tools, vimbo, x.display, 3, 50)
+        part("new game")
+        new_games = measure_new_game(tools, x.display, 100)
+    loads.append(("end", load1()))
+    load_text = []
+    for name in dict.fromkeys(n for n, _ in loads):
+        seen = [v for n, v in loads if n == name]
+        shown = f"{seen[0]:.2f}" if len(seen) == 1 else f"{min(seen):.2f}-{max(seen):.2f}"
+        load_text.append(f"{name} {shown}")
+
+    n = args.runs
+    median = statistics.median
+    rows = [
+        Row(f"window mapped, from process start (median of {n})", median(maps), " s", 0.15,
+            seconds),
+        Row(f"opening picture on screen, from process start (median of {n})",
+            median(pictures), " s", 0.15, seconds),
+        Row(f"peak resident memory (VmHWM), 10 s of play, music on (median of {n})",
+            median(peaks), " MiB", 45, mib),
+        Row(f"CPU over 10 s idle, music on (median of {n})", median(music_on), " s", 0.10, cpu),
+        Row(f"CPU over 10 s idle, sound off (median of {n})", median(quiet), " s", 0, cpu),
+        Row(f"drag latency, median of {len(latencies)} moves", median(latencies), " ms", 0.001,
+            ms),
+        Row(f"drag latency, 90th percentile of {len(latencies)} moves", p90(latencies), " ms",
+            0.0015, ms),
+        Row(f"new game, menu command to the dealt table painted (median of {len(new_games)})",
+            median(new_games), " ms", 0.002, ms),
+    ]
+    notes = [
+        "Xvfb 1024x768x24, no window manager; SDL_AUDIODRIVER=disk (the mixed sound written "
+        "to a file at a sound card's pace); Release build.",
+        f"window mapped: {min(maps):.3f}-{max(maps):.3f} s; opening picture: "
+        f"{min(pictures):.3f}-{max(pictures):.3f} s.",
+        f"peak memory: {min(peaks):.1f}-{max(peaks):.1f} MiB.",
+        f"idle CPU, music on: {min(music_on):.2f}-{max(music_on):.2f} s; sound off "
+        f"(both options unchecked from the keyboard, Alt+O): {min(quiet):.2f}-{max(quiet):.2f} s;"
+        f" the sound output was {'closed' if all(silent) else 'NOT closed'} with sound off in "
+        f"{sum(silent)} of {len(silent)} runs.",
+        f"drag latency: {min(latencies) * 1000:.2f}-{max(latencies) * 1000:.2f} ms "
+        "(3 runs of 50 moves of 4 pixels).",
+        f"new game: {min(new_games) * 1000:.2f}-{max(new_games) * 1000:.2f} ms; 90th percentile "
+        f"{p90(new_games) * 1000:.2f} ms.",
+    ]
+    print()
+    print(table(rows))
+    print()
+    for note in notes:
+        print(note)
+    write_markdown(args.out, info, ", ".join(load_text), rows, notes)
+    print(f"\n(written to {args.out})")
+
+
+if __name__ == "__main__":
+    main()
