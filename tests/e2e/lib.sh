@@ -22,8 +22,13 @@ fail() {
 
 # A 1024 x 768 X server on a free display, no window manager.
 start_xvfb() {
+    # One server starting at a time on this machine: X servers that pick their
+    # display numbers at the same moment can race for the same lock file.
+    local lock
+    exec {lock}>"${TMPDIR:-/tmp}/vimbo-e2e-xvfb.lock"
+    flock -w 60 "$lock" || true
     exec {fd}<> <(:)
-    Xvfb -displayfd "$fd" -screen 0 1024x768x24 -nolisten tcp >"$E2E_TMP/xvfb.log" 2>&1 &
+    Xvfb -displayfd "$fd" -screen 0 1024x768x24 -nolisten tcp >"$E2E_TMP/xvfb.log" 2>&1 {lock}>&- &
     XVFB_PID=$!
     # One read with one deadline: short reads in a loop could time out halfway
     # through the number under load and then take its newline for an empty answer.
@@ -31,6 +36,15 @@ start_xvfb() {
     read -r -t 10 -u "$fd" display || true
     [[ -n "$display" ]] || fail "Xvfb did not start"
     export DISPLAY=":$display"
+    # The number comes when the server listens; make sure it also answers
+    # before a program is pointed at it.
+    local answered=
+    for _ in $(seq 100); do
+        xdpyinfo >/dev/null 2>&1 && { answered=1; break; }
+        sleep 0.1
+    done
+    exec {lock}>&-
+    [[ -n "$answered" ]] || fail "Xvfb on $DISPLAY does not answer"
 }
 
 # Starts a program in the background; its exit status lands in $E2E_TMP/status.
@@ -53,7 +67,8 @@ wait_window() {
 
 # Waits for the program to end; prints its exit status.
 wait_exit() {
-    for _ in $(seq 100); do
+    # Generous too: a sanitizer build checks for leaks on its way out.
+    for _ in $(seq 600); do
         [[ -s "$E2E_TMP/status" ]] && { cat "$E2E_TMP/status"; return; }
         sleep 0.1
     done
