@@ -6,9 +6,11 @@ E2E_TMP=$(mktemp -d)
 XVFB_PID=
 APP_PID=
 
+XVFB_LOCK="${TMPDIR:-/tmp}/vimbo-e2e-xvfb.lock"
+
 e2e_cleanup() {
     [[ -n "$APP_PID" ]] && kill "$APP_PID" 2>/dev/null || true
-    [[ -n "$XVFB_PID" ]] && kill "$XVFB_PID" 2>/dev/null || true
+    [[ -n "$XVFB_PID" ]] && stop_xvfb
     # E2E_KEEP=folder keeps the screenshots, for a person to look at.
     [[ -n "${E2E_KEEP:-}" ]] && cp "$E2E_TMP"/*.png "$E2E_KEEP"/ 2>/dev/null
     rm -rf "$E2E_TMP"
@@ -21,11 +23,13 @@ fail() {
 }
 
 # A 1024 x 768 X server on a free display, no window manager.
+#
+# Servers start and stop one at a time on this machine (several tests run at
+# once): a server that is going away removes its socket file last, and would
+# take the socket of a new server that was just given the same display number.
 start_xvfb() {
-    # One server starting at a time on this machine: X servers that pick their
-    # display numbers at the same moment can race for the same lock file.
     local lock
-    exec {lock}>"${TMPDIR:-/tmp}/vimbo-e2e-xvfb.lock"
+    exec {lock}>"$XVFB_LOCK"
     flock -w 60 "$lock" || true
     exec {fd}<> <(:)
     Xvfb -displayfd "$fd" -screen 0 1024x768x24 -nolisten tcp >"$E2E_TMP/xvfb.log" 2>&1 {lock}>&- &
@@ -45,6 +49,20 @@ start_xvfb() {
     done
     exec {lock}>&-
     [[ -n "$answered" ]] || fail "Xvfb on $DISPLAY does not answer"
+}
+
+stop_xvfb() {
+    local lock
+    exec {lock}>"$XVFB_LOCK"
+    flock -w 60 "$lock" || true
+    kill "$XVFB_PID" 2>/dev/null || true
+    # Reaping it means it is gone, socket file and all.
+    ( sleep 10; kill -9 "$XVFB_PID" 2>/dev/null ) &
+    local killer=$!
+    wait "$XVFB_PID" 2>/dev/null || true
+    kill "$killer" 2>/dev/null || true
+    exec {lock}>&-
+    XVFB_PID=
 }
 
 # Starts a program in the background; its exit status lands in $E2E_TMP/status.

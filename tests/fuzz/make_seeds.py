@@ -10,6 +10,10 @@ import os
 import struct
 import sys
 
+# The game's own MIDI writer knows the variable-length numbers.
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
+from sounds.midi import vlq as varlen  # noqa: E402
+
 
 # ---- waves -----------------------------------------------------------------
 
@@ -86,15 +90,6 @@ def waves(resources):
 
 
 # ---- MIDI -------------------------------------------------------------------
-
-def varlen(n):
-    out = [n & 0x7F]
-    n >>= 7
-    while n:
-        out.insert(0, 0x80 | (n & 0x7F))
-        n >>= 7
-    return bytes(out)
-
 
 def ev(delta, *data):
     return varlen(delta) + bytes(data)

@@ -350,7 +350,7 @@ def main():
 
     def part(name):
         load = wait_for_quiet(deadline)
-        loads.append((name.split()[0], load))
+        loads.append(("session" if name.startswith("session") else name, load))
         say(f"{name} (load {load:.2f})")
 
     with Xvfb() as x:

@@ -55,15 +55,13 @@ Window waitForMap(Display* display, pid_t child, bench::Clock::time_point start)
 
 // The time from which the block showed, without change, what it shows at the
 // end of the watch; NaN when that is one flat colour (no picture there).
-double pictureTime(Display* display, Window window, bench::Clock::time_point start,
-                   double mapMs) {
+double pictureTime(Display* display, Window window, bench::Clock::time_point start, double mapMs) {
     int x = 0, y = 0;
     XWindowAttributes attributes{};
     if (!bench::windowOrigin(display, window, x, y) ||
         !XGetWindowAttributes(display, window, &attributes))
         return NAN;
-    const bench::Block block{x + attributes.width / 2 - 32, y + attributes.height / 2 - 32, 64,
-                             64};
+    const bench::Block block{x + attributes.width / 2 - 32, y + attributes.height / 2 - 32, 64, 64};
     std::vector<std::pair<double, std::vector<std::uint32_t>>> seen;
     while (bench::msSince(start) < mapMs + kWatchPictureMs) {
         const double at = bench::msSince(start);

@@ -49,7 +49,8 @@ std::set<int> dealtCards(const vimbo::Form1& form) {
 void settle() {
     QElapsedTimer timer;
     timer.start();
-    while (timer.elapsed() < 30) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    while (timer.elapsed() < 30)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
 }
 
 } // namespace
@@ -68,7 +69,8 @@ int main(int argc, char* argv[]) {
     options.clock = [&now] { return now; };
     vimbo::Form1 form(std::move(options));
     PaintWatch watch;
-    for (int v = 1; v <= vimbo::kCardCount; ++v) form.Carta[v]->installEventFilter(&watch);
+    for (int v = 1; v <= vimbo::kCardCount; ++v)
+        form.Carta[v]->installEventFilter(&watch);
 
     form.show();
     if (!processUntil([&] { return form.windowHandle() && form.windowHandle()->isExposed(); },
@@ -83,7 +85,8 @@ int main(int argc, char* argv[]) {
     settle();
 
     for (int i = -5; i < games; ++i) { // five games to warm up, not printed
-        for (int turn = 0; turn < 3; ++turn) form.mazzo_Click();
+        for (int turn = 0; turn < 3; ++turn)
+            form.mazzo_Click();
         settle();
         watch.painted.clear();
 

@@ -53,8 +53,7 @@ inline std::string windowTitle(Display* display, Window window) {
 
 inline bool isMapped(Display* display, Window window) {
     XWindowAttributes attributes{};
-    return XGetWindowAttributes(display, window, &attributes) &&
-           attributes.map_state == IsViewable;
+    return XGetWindowAttributes(display, window, &attributes) && attributes.map_state == IsViewable;
 }
 
 // The game's mapped top-level window (a child of the root: no window manager
@@ -98,8 +97,7 @@ inline std::uint32_t readPixel(Display* display, int x, int y) {
 // Where the window's top-left client pixel lies on the screen.
 inline bool windowOrigin(Display* display, Window window, int& x, int& y) {
     Window child = None;
-    return XTranslateCoordinates(display, window, DefaultRootWindow(display), 0, 0, &x, &y,
-                                 &child);
+    return XTranslateCoordinates(display, window, DefaultRootWindow(display), 0, 0, &x, &y, &child);
 }
 
 inline constexpr std::uint32_t kTableGreen = 0x008000;
