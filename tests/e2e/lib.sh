@@ -56,17 +56,24 @@ stop_xvfb() {
     exec {lock}>"$XVFB_LOCK"
     flock -w 60 "$lock" || true
     kill "$XVFB_PID" 2>/dev/null || true
-    # Reaping it means it is gone, socket file and all.
-    ( sleep 10; kill -9 "$XVFB_PID" 2>/dev/null ) &
-    local killer=$!
+    # Gone means a zombie (or nothing): by then it has removed its socket file.
+    local state
+    for _ in $(seq 100); do
+        state=$(awk '{print $3}' "/proc/$XVFB_PID/stat" 2>/dev/null || true)
+        [[ -z "$state" || "$state" == Z ]] && break
+        sleep 0.1
+    done
+    kill -9 "$XVFB_PID" 2>/dev/null || true
     wait "$XVFB_PID" 2>/dev/null || true
-    kill "$killer" 2>/dev/null || true
     exec {lock}>&-
     XVFB_PID=
 }
 
 # Starts a program in the background; its exit status lands in $E2E_TMP/status.
 start_app() {
+    # A server that stopped answering since it started (seen now and then with
+    # many servers coming and going on a busy machine) is replaced first.
+    xdpyinfo >/dev/null 2>&1 || { stop_xvfb; start_xvfb; }
     ( "$@" >"$E2E_TMP/app.log" 2>&1; echo $? >"$E2E_TMP/status" ) &
     APP_PID=$!
 }
