@@ -71,11 +71,29 @@ stop_xvfb() {
 
 # Starts a program in the background; its exit status lands in $E2E_TMP/status.
 start_app() {
+    APP_CMD=("$@")
     # A server that stopped answering since it started (seen now and then with
     # many servers coming and going on a busy machine) is replaced first.
     xdpyinfo >/dev/null 2>&1 || { stop_xvfb; start_xvfb; }
-    ( "$@" >"$E2E_TMP/app.log" 2>&1; echo $? >"$E2E_TMP/status" ) &
+    launch_app
+}
+
+launch_app() {
+    rm -f "$E2E_TMP/status"
+    ( "${APP_CMD[@]}" >"$E2E_TMP/app.log" 2>&1; echo $? >"$E2E_TMP/status" ) &
     APP_PID=$!
+}
+
+# A program that could not reach its brand-new server (now and then on a busy
+# machine) is started once more on it: that says nothing about the program.
+# Runs inside wait_window's subshell, so it keeps the same server and display;
+# the status file tells the parent about the new run.
+restart_if_display_lost() {
+    [[ -s "$E2E_TMP/status" && ! -e "$E2E_TMP/restarted" ]] || return 0
+    grep -q "could not connect to display" "$E2E_TMP/app.log" 2>/dev/null || return 0
+    touch "$E2E_TMP/restarted"
+    sleep 0.5
+    launch_app
 }
 
 # Prints the id of the game's window once it is mapped.
@@ -83,6 +101,7 @@ wait_window() {
     local id=
     # Generous: a sanitizer build on a busy machine takes seconds to start.
     for _ in $(seq 600); do
+        restart_if_display_lost
         id=$(xdotool search --onlyvisible --name '^Brennolt - Vimbo$' 2>/dev/null | head -n1 || true)
         [[ -n "$id" ]] && { echo "$id"; return; }
         sleep 0.05
