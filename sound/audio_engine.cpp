@@ -233,10 +233,15 @@ void AudioEngine::decode(const std::vector<std::uint8_t>& bytes, std::uint64_t t
     if (!openOutput()) return;
     SDL_RWops* source = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
     Mix_Chunk* chunk = source ? Mix_LoadWAV_RW(source, 1) : nullptr;
-    if (!chunk) return;
-    std::vector<std::int16_t> samples(chunk->alen / (2 * sizeof(std::int16_t)) * 2);
-    std::memcpy(samples.data(), chunk->abuf, samples.size() * sizeof(std::int16_t));
-    Mix_FreeChunk(chunk);
+    // A wave SDL_mixer cannot read, or one of less than a whole frame, is an
+    // empty sound: played, it ends at once.
+    std::vector<std::int16_t> samples;
+    if (chunk) {
+        samples.resize(chunk->alen / (2 * sizeof(std::int16_t)) * 2);
+        if (!samples.empty())
+            std::memcpy(samples.data(), chunk->abuf, samples.size() * sizeof(std::int16_t));
+        Mix_FreeChunk(chunk);
+    }
     withVoices([&](Voices& voices) { voices.rustle.deliver(std::move(samples), ticket); });
 }
 

@@ -11,14 +11,16 @@ void WaveVoice::load(std::int64_t length, std::uint64_t ticket) {
 }
 
 void WaveVoice::deliver(std::vector<std::int16_t> samples, std::uint64_t ticket) {
-    if (ticket == m_ticket && m_length > 0) m_samples = std::move(samples);
+    if (ticket != m_ticket || m_length == 0) return;
+    m_samples = std::move(samples);
+    m_delivered = true;
 }
 
 void WaveVoice::unload() {
     m_samples.clear();
     m_length = 0;
     m_frame = 0;
-    m_running = m_ended = false;
+    m_delivered = m_running = m_ended = false;
 }
 
 void WaveVoice::start(std::int64_t from) {

@@ -5,6 +5,7 @@ well formed, a few broken the way a damaged copy of our sound files would be
 carta.wav and pieces go in too, the wave cut down to a few hundred frames.
 
 Usage: make_seeds.py RESOURCES OUT  (OUT gets wave/ and midi/)"""
+import base64
 import math
 import os
 import struct
@@ -85,6 +86,11 @@ def waves(resources):
     w["broken_no_format.wav"] = riff(chunk_le(b"data", tone(20, 1, 16, 44100)))
     w["broken_adpcm.wav"] = riff(fmt(2, 1, 8000, 4), chunk_le(b"data", bytes(64)))
     w["broken_zero_frames.wav"] = riff(fmt(1, 2, 44100, 16), chunk_le(b"data", b""))
+    # Found by the fuzzer: a short data chunk read before a second format
+    # chunk decodes to less than one output frame.
+    w["broken_less_than_a_frame.wav"] = base64.b64decode(
+        "UklGRnQAAABXQVZFTElTVAUAAABGAElOeE9mbXQgEAAAAAEAAQARKwIAIlYAAAIAEABkYXRh"
+        "BQAAAElORk94AGZtdCAQAAAAAQABABErAAAiVgAtAgAQAAMAYGAAPw==")
     w["broken_align_lies.wav"] = good[:32] + struct.pack("<H", 3) + good[34:]
     return w
 

@@ -131,6 +131,17 @@ TEST_F(WaveVoiceTest, SamplesOfAnEarlierFileAreIgnored) {
     EXPECT_FALSE(voice.audible());
 }
 
+TEST_F(WaveVoiceTest, ASoundThatDecodedToNothingEndsAsSoonAsItPlays) {
+    voice.load(10, 1);
+    voice.deliver({}, 1);
+    EXPECT_FALSE(mix()) << "not started";
+    voice.start(0);
+    EXPECT_TRUE(mix());
+    EXPECT_EQ(block[0], 30000);
+    EXPECT_EQ(voice.position(), 10);
+    EXPECT_FALSE(voice.audible());
+}
+
 TEST_F(WaveVoiceTest, AHaltKeepsThePlaceAndALongerDecodeStillEndsAtTheLength) {
     voice.load(6, 1);
     voice.deliver(samples(8, -5000), 1); // the decoder made two frames more
