@@ -67,11 +67,11 @@ test-package: package
 # AddressSanitizer and UndefinedBehaviorSanitizer, a build of their own), run
 # for FUZZ_SECONDS shared between the MIDI and the wave fuzzer. An input that
 # breaks the sound code is kept in $(FUZZ_BUILD)/crashes/ and the run fails.
-# `make fuzz-smoke` is the short run for CI: a fixed seed and FUZZ_RUNS inputs
+# `make fuzz-smoke` is the minute-long run for CI: a fixed seed and FUZZ_RUNS inputs
 # per fuzzer, so that it gives the same answer every time on the same sources.
 FUZZ_BUILD   ?= build-fuzz
 FUZZ_SECONDS ?= 300
-FUZZ_RUNS    ?= 40000
+FUZZ_RUNS    ?= 80000
 
 .PHONY: fuzz fuzz-smoke fuzz-build
 fuzz-build: setup
