@@ -15,11 +15,35 @@ constexpr std::size_t kMaxWaveBytes = 16u << 20;
 
 using Voices = AudioEngine::Voices;
 
+// What the music and the rustle share: a voice of the engine, reached on the
+// audio thread's side of its lock. `voice` names which one.
+template <auto voice> class VoicePlayer : public MediaPlayer {
+public:
+    explicit VoicePlayer(AudioEngine& engine) : m_engine(engine) {}
+
+    void unload() override {
+        m_engine.withVoices([](Voices& voices) { (voices.*voice).unload(); });
+    }
+    void start(std::int64_t from) override {
+        m_engine.withVoices([from](Voices& voices) { (voices.*voice).start(from); });
+        m_engine.wake();
+    }
+    void halt() override {
+        m_engine.withVoices([](Voices& voices) { (voices.*voice).halt(); });
+    }
+    std::int64_t position() const override {
+        return m_engine.withVoices([](Voices& voices) { return (voices.*voice).position(); });
+    }
+
+protected:
+    AudioEngine& m_engine;
+};
+
 // The music: MIDI read and checked here, on the UI thread, where its length in
 // ticks is known at once; the sequencer plays it on the audio thread.
-class MusicPlayer final : public MediaPlayer {
+class MusicPlayer final : public VoicePlayer<&Voices::music> {
 public:
-    explicit MusicPlayer(AudioEngine& engine) : m_engine(engine) {}
+    using VoicePlayer::VoicePlayer;
 
     std::int64_t load(const std::string& path) override {
         if (m_engine.musicSilentForGood()) return 0;
@@ -32,29 +56,13 @@ public:
         m_engine.withVoices([&](Voices& voices) { voices.music.load(std::move(shared)); });
         return length;
     }
-    void unload() override {
-        m_engine.withVoices([](Voices& voices) { voices.music.unload(); });
-    }
-    void start(std::int64_t from) override {
-        m_engine.withVoices([from](Voices& voices) { voices.music.start(from); });
-        m_engine.wake();
-    }
-    void halt() override {
-        m_engine.withVoices([](Voices& voices) { voices.music.halt(); });
-    }
-    std::int64_t position() const override {
-        return m_engine.withVoices([](Voices& voices) { return voices.music.position(); });
-    }
-
-private:
-    AudioEngine& m_engine;
 };
 
 // The rustle: its length in frames of the output comes from the wave's header;
 // the samples are decoded by SDL_mixer on the engine's worker.
-class RustlePlayer final : public MediaPlayer {
+class RustlePlayer final : public VoicePlayer<&Voices::rustle> {
 public:
-    explicit RustlePlayer(AudioEngine& engine) : m_engine(engine) {}
+    using VoicePlayer::VoicePlayer;
 
     std::int64_t load(const std::string& path) override {
         if (m_engine.silentForGood()) return 0;
@@ -69,22 +77,8 @@ public:
         m_engine.decodeRustle(std::move(*bytes), ticket);
         return length;
     }
-    void unload() override {
-        m_engine.withVoices([](Voices& voices) { voices.rustle.unload(); });
-    }
-    void start(std::int64_t from) override {
-        m_engine.withVoices([from](Voices& voices) { voices.rustle.start(from); });
-        m_engine.wake();
-    }
-    void halt() override {
-        m_engine.withVoices([](Voices& voices) { voices.rustle.halt(); });
-    }
-    std::int64_t position() const override {
-        return m_engine.withVoices([](Voices& voices) { return voices.rustle.position(); });
-    }
 
 private:
-    AudioEngine& m_engine;
     std::uint64_t m_tickets = 0;
 };
 
