@@ -83,9 +83,9 @@ sound::Synth* realSynth() {
 
 // The music player of the real audio system, without the threads: the file
 // read and parsed on load, the sequencer driven directly.
-class SequencerPlayer final : public sound::MediaPlayer {
+class SequencerPlayer final : public DirectPlayer<MidiSequencer> {
 public:
-    explicit SequencerPlayer(MidiSequencer& sequencer) : m_sequencer(sequencer) {}
+    using DirectPlayer::DirectPlayer;
 
     std::int64_t load(const std::string& path) override {
         const auto bytes = sound::readSoundFile(path, kMaxMidiBytes);
@@ -93,16 +93,9 @@ public:
         auto song = MidiSong::parse(*bytes);
         if (!song || song->lengthTicks() <= 0) return 0;
         const std::int64_t length = song->lengthTicks();
-        m_sequencer.load(std::make_shared<const MidiSong>(std::move(*song)));
+        m_voice.load(std::make_shared<const MidiSong>(std::move(*song)));
         return length;
     }
-    void unload() override { m_sequencer.unload(); }
-    void start(std::int64_t from) override { m_sequencer.start(from); }
-    void halt() override { m_sequencer.halt(); }
-    std::int64_t position() const override { return m_sequencer.position(); }
-
-private:
-    MidiSequencer& m_sequencer;
 };
 
 // One block of the audio thread, then the UI thread catches up. Checks what

@@ -5,6 +5,7 @@
 
 #include "media_device.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
@@ -24,6 +25,21 @@ namespace vimbo::fuzz {
             std::abort();                                                                          \
         }                                                                                          \
     } while (false)
+
+// A player that drives one of the audio thread's voices directly, with no
+// audio thread: the fuzzers mix the blocks themselves. Only `load` differs.
+template <class Voice> class DirectPlayer : public sound::MediaPlayer {
+public:
+    explicit DirectPlayer(Voice& voice) : m_voice(voice) {}
+
+    void unload() override { m_voice.unload(); }
+    void start(std::int64_t from) override { m_voice.start(from); }
+    void halt() override { m_voice.halt(); }
+    std::int64_t position() const override { return m_voice.position(); }
+
+protected:
+    Voice& m_voice;
+};
 
 // The program's folder for the length of the run: carta.wav and Music/*.mid
 // are written here, and the game's sound commands find them where they look.

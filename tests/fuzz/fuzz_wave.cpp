@@ -43,9 +43,9 @@ std::vector<std::int16_t> decode(const std::vector<std::uint8_t>& bytes) {
 }
 
 // The rustle player of the real audio system, with the decoding done at once.
-class VoicePlayer final : public sound::MediaPlayer {
+class VoicePlayer final : public DirectPlayer<WaveVoice> {
 public:
-    explicit VoicePlayer(WaveVoice& voice) : m_voice(voice) {}
+    using DirectPlayer::DirectPlayer;
 
     std::int64_t load(const std::string& path) override {
         const auto bytes = sound::readSoundFile(path, kMaxWaveBytes);
@@ -59,13 +59,8 @@ public:
         m_voice.deliver(decode(*bytes), m_tickets);
         return length;
     }
-    void unload() override { m_voice.unload(); }
-    void start(std::int64_t from) override { m_voice.start(from); }
-    void halt() override { m_voice.halt(); }
-    std::int64_t position() const override { return m_voice.position(); }
 
 private:
-    WaveVoice& m_voice;
     std::uint64_t m_tickets = 0;
 };
 
