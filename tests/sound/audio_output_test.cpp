@@ -191,18 +191,11 @@ TEST_F(AudioOutputTest, BadFilesLeaveSilentDevicesThatAcceptEverything) {
 // it holds not one whole frame. It plays as a short silence and ends.
 TEST_F(AudioOutputTest, AWaveOfLessThanAFrameIsAShortSilence) {
     start();
-    // A wave the fuzzer found: its short data chunk comes before a second
-    // format chunk and decodes to less than one output frame.
-    const Bytes lessThanAFrame = {
-        'R',  'I',  'F', 'F',  0x74, 0,   0,    0,    'W', 'A', 'V',  'E',  'L',  'I',  'S',  'T',
-        5,    0,    0,   0,    'F',  0,   'I',  'N',  'x', 'O', 'f',  'm',  't',  ' ',  0x10, 0,
-        0,    0,    1,   0,    1,    0,   0x11, 0x2b, 2,   0,   0x22, 0x56, 0,    0,    2,    0,
-        0x10, 0,    'd', 'a',  't',  'a', 5,    0,    0,   0,   'I',  'N',  'F',  'O',  'x',  0,
-        'f',  'm',  't', ' ',  0x10, 0,   0,    0,    1,   0,   1,    0,    0x11, 0x2b, 0,    0,
-        0x22, 0x56, 0,   0x2d, 2,    0,   0x10, 0,    3,   0,   0x60, 0x60, 0,    0x3f};
     bool done = false;
     audio->rustle().Done = [&] { done = true; };
-    audio->rustle().open(writeFile("short.wav", lessThanAFrame));
+    // Found by the fuzzer, kept among its seeds: a short data chunk read
+    // before a second format chunk.
+    audio->rustle().open(VIMBO_WAVE_SEEDS "/broken_less_than_a_frame.wav");
     audio->rustle().play();
     runFor(300ms);
     EXPECT_TRUE(done);
