@@ -24,6 +24,11 @@ fail() {
 
 # A 1024 x 768 X server on a free display, no window manager.
 #
+# -noreset: by default an X server resets itself whenever its last client
+# disconnects, and drops any client that connected meanwhile. Every xdpyinfo
+# and xdotool call here is such a last client, so a game started between two
+# of them would now and then fail with "could not connect to display".
+#
 # Servers start and stop one at a time on this machine (several tests run at
 # once): a server that is going away removes its socket file last, and would
 # take the socket of a new server that was just given the same display number.
@@ -32,7 +37,7 @@ start_xvfb() {
     exec {lock}>"$XVFB_LOCK"
     flock -w 60 "$lock" || true
     exec {fd}<> <(:)
-    Xvfb -displayfd "$fd" -screen 0 1024x768x24 -nolisten tcp >"$E2E_TMP/xvfb.log" 2>&1 {lock}>&- &
+    Xvfb -displayfd "$fd" -screen 0 1024x768x24 -nolisten tcp -noreset >"$E2E_TMP/xvfb.log" 2>&1 {lock}>&- &
     XVFB_PID=$!
     # One read with one deadline: short reads in a loop could time out halfway
     # through the number under load and then take its newline for an empty answer.
@@ -71,29 +76,9 @@ stop_xvfb() {
 
 # Starts a program in the background; its exit status lands in $E2E_TMP/status.
 start_app() {
-    APP_CMD=("$@")
-    # A server that stopped answering since it started (seen now and then with
-    # many servers coming and going on a busy machine) is replaced first.
-    xdpyinfo >/dev/null 2>&1 || { stop_xvfb; start_xvfb; }
-    launch_app
-}
-
-launch_app() {
     rm -f "$E2E_TMP/status"
-    ( "${APP_CMD[@]}" >"$E2E_TMP/app.log" 2>&1; echo $? >"$E2E_TMP/status" ) &
+    ( "$@" >"$E2E_TMP/app.log" 2>&1; echo $? >"$E2E_TMP/status" ) &
     APP_PID=$!
-}
-
-# A program that could not reach its brand-new server (now and then on a busy
-# machine) is started once more on it: that says nothing about the program.
-# Runs inside wait_window's subshell, so it keeps the same server and display;
-# the status file tells the parent about the new run.
-restart_if_display_lost() {
-    [[ -s "$E2E_TMP/status" && ! -e "$E2E_TMP/restarted" ]] || return 0
-    grep -q "could not connect to display" "$E2E_TMP/app.log" 2>/dev/null || return 0
-    touch "$E2E_TMP/restarted"
-    sleep 0.5
-    launch_app
 }
 
 # Prints the id of the game's window once it is mapped.
@@ -101,9 +86,10 @@ wait_window() {
     local id=
     # Generous: a sanitizer build on a busy machine takes seconds to start.
     for _ in $(seq 600); do
-        restart_if_display_lost
         id=$(xdotool search --onlyvisible --name '^Brennolt - Vimbo$' 2>/dev/null | head -n1 || true)
         [[ -n "$id" ]] && { echo "$id"; return; }
+        [[ -s "$E2E_TMP/status" ]] &&
+            fail "the program ended with status $(cat "$E2E_TMP/status") before its window appeared"
         sleep 0.05
     done
     fail "the window never appeared"

@@ -81,11 +81,14 @@ def machine():
 
 
 class Xvfb:
+    """A private X server. -noreset: a server that resets when its last client
+    leaves drops the clients that connect meanwhile (xdotool, the game)."""
+
     def __enter__(self):
         read_end, write_end = os.pipe()
         self.proc = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
-             "-nolisten", "tcp"],
+             "-nolisten", "tcp", "-noreset"],
             pass_fds=[write_end], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_end)
         number = b""
