@@ -67,6 +67,7 @@ void Game::Mescola() {
         }
     }
     NextDealPosition = static_cast<int>(kDealCells.size());
+    ++deals;
 }
 
 void Game::Assi(CardValue card) {

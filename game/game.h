@@ -40,6 +40,8 @@ public:
     std::array<CardValue, kCardCount + 1> DrawPool{};
     // The deck position of the card most recently brought into play (5..40).
     int NextDealPosition = 0;
+    // How many games Mescola has dealt in this run: tells a new table from the old.
+    int deals = 0;
 
     // The move under way.
     CardValue DraggedCard = kNoCard;

@@ -68,6 +68,12 @@ void CardHandling::dropOnCell(CardValue card) {
         m_game.Decrescente(card);
 }
 
+void CardHandling::cancelDrag() {
+    if (!Dragging) return;
+    Dragging = false;
+    m_table.movePicture(m_game.DraggedCard, PickUp);
+}
+
 void CardHandling::Carta_Click(CardValue) {
     m_table.HidePanels();
     m_table.PlayClickRustle();

@@ -35,6 +35,9 @@ public:
     void Carta_MouseUp(CardValue index, MouseButton button, int x, int y);
     // A left press and release on the same card, after the release.
     void Carta_Click(CardValue index);
+    // Ends a drag with no drop and no sound: the picture goes back to where
+    // it was picked up (Escape on a card carried from the keyboard).
+    void cancelDrag();
 
     // The drag in progress and where it began.
     bool Dragging = false;

@@ -1,12 +1,32 @@
 #include "accessible_names.h"
 
 #include "cards.h"
-#include "table_surface.h"
-
-#include <QAccessible>
-#include <QAccessibleWidget>
 
 namespace vimbo {
+
+namespace {
+
+using What = KeyOutcome::What;
+
+// Indexed [row - 1][column - 1].
+const char* const kCellTitles[3][3] = {
+    {"Top-left foundation", "Top of the plus", "Top-right foundation"},
+    {"Left of the plus", "Centre of the plus", "Right of the plus"},
+    {"Bottom-left foundation", "Bottom of the plus", "Bottom-right foundation"},
+};
+
+QString cards(int count, const char* what = "") {
+    return count == 1 ? QStringLiteral("1 card%1").arg(QLatin1String(what))
+                      : QStringLiteral("%1 cards%2").arg(count).arg(QLatin1String(what));
+}
+
+// "the top-left foundation", "the centre of the plus": a title inside a sentence.
+QString inSentence(Cell place) {
+    const QString title = placeTitle(place);
+    return QStringLiteral("the ") + title.left(1).toLower() + title.mid(1);
+}
+
+} // namespace
 
 QString cardName(int card) {
     if (!isCard(card)) return {};
@@ -30,100 +50,82 @@ QString placeDescription(Point place) {
     return QLatin1String(cells[cell.row - 1][cell.column - 1]);
 }
 
-QString stockName(int cardsLeft) {
-    return cardsLeft == 1 ? QStringLiteral("Stock, 1 card left")
-                          : QStringLiteral("Stock, %1 cards left").arg(cardsLeft);
+QString placeTitle(Cell place) {
+    if (isWasteCell(place)) return QStringLiteral("Waste pile");
+    if (isStockCell(place)) return QStringLiteral("Stock");
+    if (!isGridCell(place.column, place.row)) return {};
+    return QLatin1String(kCellTitles[place.row - 1][place.column - 1]);
 }
 
-namespace {
-
-// The stock as an item of its own inside the table.
-class StockItem : public QAccessibleInterface, public QAccessibleActionInterface {
-public:
-    explicit StockItem(TableSurface* table) : m_table(table) {}
-
-    bool isValid() const override { return m_table; }
-    QObject* object() const override { return nullptr; }
-    QWindow* window() const override { return parent()->window(); }
-    QAccessibleInterface* parent() const override {
-        return QAccessible::queryAccessibleInterface(m_table);
+QString placeName(Cell place, const Game& game) {
+    const QString title = placeTitle(place) + QStringLiteral(": ");
+    int count = 0;
+    CardValue front = kNoCard;
+    if (isStockCell(place)) {
+        const int left = game.stockVisible ? game.cardsLeftInStock() : 0;
+        return title + (left == 0 ? QStringLiteral("empty") : cards(left, " left"));
     }
-    QAccessibleInterface* child(int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
-    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
-    QAccessibleInterface* focusChild() const override { return nullptr; }
-
-    QString text(QAccessible::Text t) const override {
-        if (t == QAccessible::Name) return m_table->stockAccessibleName();
-        if (t == QAccessible::Description)
-            return QStringLiteral("Click to turn the next card onto the waste pile");
-        return {};
+    if (isWasteCell(place)) {
+        count = static_cast<int>(game.WastePile.size());
+        front = count ? game.WastePile.back() : kNoCard;
+    } else if (isGridCell(place.column, place.row)) {
+        count = game.TopSlot(place.column, place.row);
+        front = game.topCard(place.column, place.row);
     }
-    void setText(QAccessible::Text, const QString&) override {}
-    QRect rect() const override {
-        const QRect r = m_table->Mazzo.rect;
-        return QRect(m_table->mapToGlobal(r.topLeft()), r.size());
-    }
-    QAccessible::Role role() const override { return QAccessible::Button; }
-    QAccessible::State state() const override {
-        QAccessible::State s;
-        s.invisible = !m_table->Mazzo.visible;
-        return s;
-    }
-    void* interface_cast(QAccessible::InterfaceType type) override {
-        return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this)
-                                                    : nullptr;
-    }
-
-    QStringList actionNames() const override { return {pressAction()}; }
-    void doAction(const QString& name) override {
-        if (name == pressAction() && m_table->Mazzo.visible) emit m_table->stockClicked();
-    }
-    QStringList keyBindingsForAction(const QString&) const override { return {}; }
-
-private:
-    TableSurface* m_table;
-};
-
-// The table with the stock appended to its widgets (cards and panels).
-class TableItem : public QAccessibleWidget {
-public:
-    explicit TableItem(TableSurface* table)
-        : QAccessibleWidget(table, QAccessible::Pane, QStringLiteral("Table")),
-          m_stock(new StockItem(table)) {
-        QAccessible::registerAccessibleInterface(m_stock);
-    }
-    ~TableItem() override {
-        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(m_stock));
-    }
-
-    int childCount() const override { return QAccessibleWidget::childCount() + 1; }
-    QAccessibleInterface* child(int index) const override {
-        return index == QAccessibleWidget::childCount() ? m_stock : QAccessibleWidget::child(index);
-    }
-    int indexOfChild(const QAccessibleInterface* child) const override {
-        return child == m_stock ? QAccessibleWidget::childCount()
-                                : QAccessibleWidget::indexOfChild(child);
-    }
-
-private:
-    StockItem* m_stock;
-};
-
-QAccessibleInterface* tableFactory(const QString& className, QObject* object) {
-    if (className == QLatin1String("vimbo::TableSurface") && object && object->isWidgetType())
-        return new TableItem(static_cast<TableSurface*>(object));
-    return nullptr;
+    if (count == 0) return title + QStringLiteral("empty");
+    return title + cardName(front) + QStringLiteral(", ") + cards(count);
 }
 
-} // namespace
+QString toldAfter(const KeyOutcome& o) {
+    const QString card = cardName(o.card);
+    switch (o.what) {
+    case What::PickedUp:
+        return card + QStringLiteral(" picked up");
+    case What::Moved:
+        return o.card ? QStringLiteral("Carrying ") + card : QString();
+    case What::NothingToPickUp:
+        return QStringLiteral("Nothing to pick up");
+    case What::Locked:
+        return card + QStringLiteral(" stays on its foundation");
+    case What::Placed:
+        return o.under ? QStringLiteral("%1 on the %2, %3")
+                             .arg(card, cardName(o.under), inSentence(o.place).mid(4))
+                       : QStringLiteral("%1 on %2").arg(card, inSentence(o.place));
+    case What::Refused:
+        return o.under ? QStringLiteral("%1 cannot go on the %2").arg(card, cardName(o.under))
+                       : QStringLiteral("%1 cannot go on the empty %2")
+                             .arg(card, inSentence(o.place).mid(4));
+    case What::Returned:
+    case What::Cancelled:
+        return QStringLiteral("%1 back on %2").arg(card, inSentence(o.place));
+    case What::StockTurned:
+        return card + QStringLiteral(" turned");
+    case What::StockEmpty:
+        return QStringLiteral("The stock is empty");
+    case What::Ignored:
+    case What::CursorShown:
+    case What::Stayed:
+    case What::NewDeal:
+        break;
+    }
+    return {};
+}
 
-void installTableAccessibility() {
-    static bool installed = false;
-    if (installed) return;
-    installed = true;
-    QAccessible::installFactory(tableFactory);
+QString toldDeal(const Game& game) {
+    static const char* const where[] = {"at the top", "at the left", "in the centre",
+                                        "at the right", "at the bottom"};
+    QStringList dealt;
+    for (int i = 1; i <= 5; ++i)
+        dealt << cardName(game.ShuffledDeck[i]) + QLatin1Char(' ') + QLatin1String(where[i - 1]);
+    return QStringLiteral("New game: ") + dealt.join(QStringLiteral(", "));
+}
+
+QString toldWin(const Game& game) {
+    const Cell home{game.DropColumn, game.DropRow};
+    const CardValue king = game.DraggedCard;
+    const CardValue under = game.TableGrid[home.column][home.row][kSlots - 1];
+    return QStringLiteral("%1 on the %2, %3. All four kings are home: you have won!")
+        .arg(cardName(king), cardName(under), inSentence(home).mid(4));
 }
 
 } // namespace vimbo

@@ -1,7 +1,8 @@
 #include "form1.h"
 
-#include "accessible_names.h"
+#include "accessible_places.h"
 #include "art.h"
+#include "table_keyboard.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -79,6 +80,7 @@ Form1::Form1(Options options) : m_options(std::move(options)) {
     connect(table, &TableSurface::stockClicked, this, &Form1::mazzo_Click);
     connectCards();
     game.Finale = [this] { Finale(); };
+    m_keyboard = new TableKeyboard(*this);
 
     Form_Load();
 }
@@ -238,15 +240,7 @@ void Form1::showModel() {
         }
     }
     table->setPicture(table->Mazzo, stockRect(), game.stockVisible);
-    describeForAssistiveTools();
-}
-
-void Form1::describeForAssistiveTools() {
-    for (int v = 1; v <= kCardCount; ++v) {
-        const QString where = placeDescription(game.pictures[v].place);
-        if (Carta[v]->accessibleDescription() != where) Carta[v]->setAccessibleDescription(where);
-    }
-    table->setStockAccessibleName(stockName(game.cardsLeftInStock()));
+    m_keyboard->modelShown();
 }
 
 // ---- New game and exit ----------------------------------------------------

@@ -23,6 +23,8 @@ class QAction;
 
 namespace vimbo {
 
+class TableKeyboard;
+
 // What the window takes from outside. Everything has a default for the real
 // game; tests replace the chance, the clock, the sound and the exit.
 struct Form1Options {
@@ -87,6 +89,8 @@ public:
     void Carta_Click(int index);
     void Finale();
     const CardHandling& cardHandling() const { return m_cards; }
+    CardHandling& cardHandling() { return m_cards; }
+    const TableKeyboard& keyboard() const { return *m_keyboard; }
 
     // Puts every card picture and the stock where the game says they are.
     void showModel();
@@ -107,7 +111,6 @@ private:
     void layOutTable();
     void endProgram(int status);
     void connectCards();
-    void describeForAssistiveTools();
 
     // What the card handlers borrow from the window.
     Point pictureAt(CardValue card) const override;
@@ -122,6 +125,7 @@ private:
     std::unique_ptr<sound::SoundDevice> m_silentRustle;
     std::unique_ptr<sound::GameSounds> m_sounds;
     TitleWait* m_titleWait = nullptr;
+    TableKeyboard* m_keyboard = nullptr; // the keys' glue, and what assistive tools are told
     CardHandling m_cards{game, *this};
     std::array<std::uint32_t, kCardCount + 1> m_shownZ{};
     bool m_activated = false;

@@ -29,10 +29,6 @@ public:
     // table repaints only what changed.
     void setPicture(Picture& picture, QRect rect, bool visible);
 
-    // What assistive tools call the stock ("Stock, 12 cards left").
-    QString stockAccessibleName() const { return m_stockName; }
-    void setStockAccessibleName(const QString& name) { m_stockName = name; }
-
 signals:
     // A press of any button on the bare table (not on the stock).
     void tablePressed(Qt::MouseButton button, int x, int y);
@@ -47,7 +43,6 @@ protected:
 private:
     bool onStock(QPoint p) const { return Mazzo.visible && Mazzo.rect.contains(p); }
     bool m_stockPressed = false;
-    QString m_stockName;
 };
 
 } // namespace vimbo

@@ -1,0 +1,251 @@
+#include "table_keyboard.h"
+
+#include "accessible_names.h"
+#include "form1.h"
+#include "table_cursor.h"
+
+#include <QAccessible>
+#include <QKeyEvent>
+
+namespace vimbo {
+
+namespace {
+
+using What = KeyOutcome::What;
+
+bool keyFor(const QKeyEvent* event, TableKey& key) {
+    // Alt and Ctrl combinations belong to the menus.
+    if (event->modifiers() & (Qt::AltModifier | Qt::ControlModifier | Qt::MetaModifier))
+        return false;
+    switch (event->key()) {
+    case Qt::Key_Left:
+        key = TableKey::Left;
+        return true;
+    case Qt::Key_Right:
+        key = TableKey::Right;
+        return true;
+    case Qt::Key_Up:
+        key = TableKey::Up;
+        return true;
+    case Qt::Key_Down:
+        key = TableKey::Down;
+        return true;
+    case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        key = TableKey::Act;
+        return true;
+    case Qt::Key_Escape:
+        key = TableKey::Cancel;
+        return true;
+    case Qt::Key_T: // turns a card wherever the cursor is
+        key = TableKey::TurnStock;
+        return true;
+    default:
+        return false;
+    }
+}
+
+QRect placeRect(Cell place) {
+    const Point origin = placeOrigin(place);
+    return {origin.left, origin.top, kCardWidth, kCardHeight};
+}
+
+void notify(QAccessibleInterface* item, QAccessible::Event type) {
+    if (!item) return;
+    QAccessibleEvent event(item, type);
+    QAccessible::updateAccessibility(&event);
+}
+
+} // namespace
+
+TableKeyboard::TableKeyboard(Form1& form)
+    : QObject(form.table), m_form(form), m_keys(form.game, form.cardHandling(), *this),
+      m_frame(new CursorFrame(form.table)), m_shadow(new CardShadow(form.table)) {
+    form.table->setFocusPolicy(Qt::StrongFocus);
+    form.table->setFocus();
+    form.table->installEventFilter(this);
+    for (int v = 1; v <= kCardCount; ++v)
+        form.Carta[v]->installEventFilter(this);
+    // The end of a won game is told before the question comes up, with the
+    // king on its foundation.
+    form.game.Finale = [this, finale = std::move(form.game.Finale)] {
+        m_form.showModel();
+        tellMessage(toldWin(m_form.game));
+        if (finale) finale();
+    };
+}
+
+bool TableKeyboard::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonPress && m_keys.cursorShown()) {
+        // The mouse takes over; its press goes on as ever.
+        m_keys.hideCursor();
+        drawCursor();
+        notify(QAccessible::queryAccessibleInterface(m_form.table), QAccessible::Focus);
+    }
+    if (event->type() == QEvent::KeyPress && watched == m_form.table)
+        return keyPressed(static_cast<const QKeyEvent*>(event));
+    return false;
+}
+
+bool TableKeyboard::keyPressed(const QKeyEvent* event) {
+    TableKey key{};
+    if (!keyFor(event, key)) return false;
+    if (m_form.hasEnded()) return true;
+    const help::Panels& panels = *m_form.panels;
+    const bool panelShown =
+        panels.Text2->isVisible() || panels.Text3->isVisible() || panels.Text4->isVisible();
+    if (key == TableKey::Cancel && panelShown && m_keys.carried() == kNoCard) {
+        m_form.panels->HidePanels(); // Escape closes a panel
+        return true;
+    }
+    const Cell before = m_keys.cursor();
+    const bool wasShown = m_keys.cursorShown();
+    const KeyOutcome outcome = m_keys.press(key);
+    if (m_form.hasEnded()) return true;
+    drawCursor();
+    tell(outcome, wasShown ? before : Cell{});
+    return true;
+}
+
+void TableKeyboard::tell(const KeyOutcome& outcome, Cell before) {
+    if (outcome.what == What::Ignored || outcome.what == What::Stayed) return;
+    if (outcome.what == What::NewDeal) {
+        // After the question: back on the table, with the new deal.
+        focusCursor();
+        return;
+    }
+    const QString message = toldAfter(outcome);
+    if (outcome.place != before) {
+        // The cursor went elsewhere: its new place is spoken with what happened.
+        m_message = message;
+        focusCursor();
+    } else {
+        tellMessage(message);
+    }
+}
+
+void TableKeyboard::tellMessage(const QString& message) {
+    m_message = message;
+    if (m_keys.cursorShown()) {
+        notify(accessiblePlace(m_form.table, m_keys.cursor()), QAccessible::DescriptionChanged);
+        return;
+    }
+    // No cursor: the table itself is focused, and tells.
+    if (m_form.table->accessibleDescription() == message)
+        notify(QAccessible::queryAccessibleInterface(m_form.table), QAccessible::DescriptionChanged);
+    else
+        m_form.table->setAccessibleDescription(message);
+}
+
+void TableKeyboard::focusCursor() {
+    if (!m_keys.cursorShown()) return;
+    notify(accessiblePlace(m_form.table, m_keys.cursor()), QAccessible::Focus);
+}
+
+void TableKeyboard::modelShown() {
+    describeCards();
+    for (std::size_t i = 0; i < kPlaces.size(); ++i) {
+        const QString name = placeName(kPlaces[i]);
+        if (name == m_toldNames[i]) continue;
+        m_toldNames[i] = name;
+        notify(accessiblePlace(m_form.table, kPlaces[i]), QAccessible::NameChanged);
+    }
+    if (m_form.game.deals != m_toldDeal) {
+        m_toldDeal = m_form.game.deals;
+        tellMessage(toldDeal(m_form.game));
+    }
+    drawCursor();
+}
+
+void TableKeyboard::describeCards() {
+    for (int v = 1; v <= kCardCount; ++v) {
+        CardWidget* card = m_form.Carta[v];
+        const QString where = vimbo::placeDescription(m_form.game.pictures[v].place);
+        if (card->accessibleDescription() == where) continue;
+        const bool wasInPlay = card->accessibleDescription() != QLatin1String("not in play");
+        card->setAccessibleDescription(where);
+        if (wasInPlay != inPlay(card)) {
+            QAccessibleEvent event(card, inPlay(card) ? QAccessible::ObjectShow
+                                                      : QAccessible::ObjectHide);
+            QAccessible::updateAccessibility(&event);
+        }
+    }
+}
+
+void TableKeyboard::drawCursor() {
+    const CardValue carried = m_keys.carried();
+    if (!m_keys.cursorShown()) {
+        m_frame->hide();
+        m_shadow->hide();
+        return;
+    }
+    QRect around = placeRect(m_keys.cursor());
+    if (carried != kNoCard) {
+        // The card hangs lifted over the place it would land on, its shadow
+        // there; the frame holds both.
+        m_shadow->setGeometry(around);
+        m_shadow->show();
+        m_shadow->stackUnder(m_form.Carta[carried]);
+        around = around.united(m_form.Carta[carried]->geometry());
+    } else {
+        m_shadow->hide();
+    }
+    m_frame->frame(around);
+    m_frame->show();
+    m_frame->raise();
+}
+
+QString TableKeyboard::placeName(Cell place) const {
+    return vimbo::placeName(place, m_form.game);
+}
+
+QString TableKeyboard::placeDescription(Cell place) const {
+    return hasCursor(place) ? m_message : QString();
+}
+
+bool TableKeyboard::hasCursor(Cell place) const {
+    return m_keys.cursorShown() && m_keys.cursor() == place;
+}
+
+bool TableKeyboard::inPlay(const QWidget* card) const {
+    return !qobject_cast<const CardWidget*>(card) ||
+           card->pos() != QPoint(kParkedPlace.left, kParkedPlace.top);
+}
+
+// ---- The mouse's handlers, reached by the keys ----------------------------
+
+Point TableKeyboard::pictureAt(CardValue card) const {
+    const QPoint p = m_form.Carta[card]->pos();
+    return {p.x(), p.y()};
+}
+
+void TableKeyboard::cardDown(CardValue card, int x, int y) {
+    m_form.Carta_MouseDown(card, Qt::LeftButton, x, y);
+}
+
+void TableKeyboard::cardMove(CardValue card, int x, int y) {
+    m_form.Carta_MouseMove(card, x, y);
+}
+
+void TableKeyboard::cardUp(CardValue card, int x, int y) {
+    m_form.Carta_MouseUp(card, Qt::LeftButton, x, y);
+}
+
+void TableKeyboard::cardClick(CardValue card) {
+    m_form.Carta_Click(card);
+}
+
+void TableKeyboard::stockClick() {
+    m_form.mazzo_Click();
+}
+
+void TableKeyboard::cancelDrag() {
+    m_form.cardHandling().cancelDrag();
+}
+
+void TableKeyboard::hidePanels() {
+    m_form.panels->HidePanels();
+}
+
+} // namespace vimbo
