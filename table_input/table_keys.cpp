@@ -37,6 +37,7 @@ KeyOutcome TableKeys::press(TableKey key) {
     if (m_carried != kNoCard && !m_hand.Dragging) m_carried = kNoCard;
     // While the mouse holds a card, the keys leave it alone.
     if (m_carried == kNoCard && m_hand.Dragging) return outcome(What::Ignored);
+    m_handlers.hidePanels(); // every key on the table, as every press
     if (!m_shown) {
         m_shown = true;
         return outcome(What::CursorShown);
@@ -56,14 +57,12 @@ KeyOutcome TableKeys::press(TableKey key) {
         return cancel();
     case TableKey::TurnStock:
         if (m_carried != kNoCard) return outcome(What::Ignored);
-        m_handlers.hidePanels();
         return turnStock();
     }
     return outcome(What::Ignored);
 }
 
 KeyOutcome TableKeys::move(int dColumn, int dRow) {
-    m_handlers.hidePanels();
     const Cell to{m_cursor.column + dColumn, m_cursor.row + dRow};
     // Up and down stay on the grid; at an edge the cursor stays put.
     const bool onGrid = dRow == 0 || m_cursor.column <= kGridSize;
@@ -80,7 +79,6 @@ KeyOutcome TableKeys::move(int dColumn, int dRow) {
 }
 
 KeyOutcome TableKeys::act() {
-    m_handlers.hidePanels();
     if (m_carried != kNoCard) return putDown();
     if (isStockCell(m_cursor)) return turnStock();
     return pickUp();

@@ -27,6 +27,7 @@ void fillBand(QPainter& painter, QRect outer, QRect inner, const QColor& colour)
 } // namespace
 
 CursorFrame::CursorFrame(QWidget* table) : QWidget(table) {
+    setObjectName(QStringLiteral("cursorFrame"));
     passMouseThrough(this);
 }
 
