@@ -142,7 +142,8 @@ private:
         QList<QWidget*> widgets;
         for (QObject* child : table->children()) {
             auto* widget = qobject_cast<QWidget*>(child);
-            if (!widget || widget->isWindow() || widget->testAttribute(Qt::WA_TransparentForMouseEvents))
+            if (!widget || widget->isWindow() ||
+                widget->testAttribute(Qt::WA_TransparentForMouseEvents))
                 continue;
             if (source && !source->inPlay(widget)) continue;
             widgets.append(widget);

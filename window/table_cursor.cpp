@@ -18,10 +18,11 @@ void passMouseThrough(QWidget* widget) {
 void fillBand(QPainter& painter, QRect outer, QRect inner, const QColor& colour) {
     painter.fillRect(QRect(outer.topLeft(), QPoint(outer.right(), inner.top() - 1)), colour);
     painter.fillRect(QRect(QPoint(outer.left(), inner.bottom() + 1), outer.bottomRight()), colour);
-    painter.fillRect(QRect(QPoint(outer.left(), inner.top()), QPoint(inner.left() - 1, inner.bottom())),
-                     colour);
-    painter.fillRect(QRect(QPoint(inner.right() + 1, inner.top()), QPoint(outer.right(), inner.bottom())),
-                     colour);
+    painter.fillRect(
+        QRect(QPoint(outer.left(), inner.top()), QPoint(inner.left() - 1, inner.bottom())), colour);
+    painter.fillRect(
+        QRect(QPoint(inner.right() + 1, inner.top()), QPoint(outer.right(), inner.bottom())),
+        colour);
 }
 
 } // namespace
@@ -38,7 +39,8 @@ void CursorFrame::frame(QRect around) {
 void CursorFrame::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const QRect all = rect();
-    const QRect half = all.adjusted(kThickness / 2, kThickness / 2, -kThickness / 2, -kThickness / 2);
+    const QRect half =
+        all.adjusted(kThickness / 2, kThickness / 2, -kThickness / 2, -kThickness / 2);
     const QRect inside = all.adjusted(kThickness, kThickness, -kThickness, -kThickness);
     fillBand(painter, all, half, Qt::black);
     fillBand(painter, half, inside, Qt::white);

@@ -7,6 +7,8 @@
 #include <QAccessible>
 #include <QKeyEvent>
 
+#include <utility>
+
 namespace vimbo {
 
 namespace {
@@ -17,33 +19,19 @@ bool keyFor(const QKeyEvent* event, TableKey& key) {
     // Alt and Ctrl combinations belong to the menus.
     if (event->modifiers() & (Qt::AltModifier | Qt::ControlModifier | Qt::MetaModifier))
         return false;
-    switch (event->key()) {
-    case Qt::Key_Left:
-        key = TableKey::Left;
+    static const std::pair<int, TableKey> keys[] = {
+        {Qt::Key_Left, TableKey::Left},   {Qt::Key_Right, TableKey::Right},
+        {Qt::Key_Up, TableKey::Up},       {Qt::Key_Down, TableKey::Down},
+        {Qt::Key_Space, TableKey::Act},   {Qt::Key_Return, TableKey::Act},
+        {Qt::Key_Enter, TableKey::Act},   {Qt::Key_Escape, TableKey::Cancel},
+        {Qt::Key_T, TableKey::TurnStock}, // turns a card wherever the cursor is
+    };
+    for (const auto& [qtKey, tableKey] : keys) {
+        if (event->key() != qtKey) continue;
+        key = tableKey;
         return true;
-    case Qt::Key_Right:
-        key = TableKey::Right;
-        return true;
-    case Qt::Key_Up:
-        key = TableKey::Up;
-        return true;
-    case Qt::Key_Down:
-        key = TableKey::Down;
-        return true;
-    case Qt::Key_Space:
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        key = TableKey::Act;
-        return true;
-    case Qt::Key_Escape:
-        key = TableKey::Cancel;
-        return true;
-    case Qt::Key_T: // turns a card wherever the cursor is
-        key = TableKey::TurnStock;
-        return true;
-    default:
-        return false;
     }
+    return false;
 }
 
 QRect placeRect(Cell place) {
@@ -133,7 +121,8 @@ void TableKeyboard::tellMessage(const QString& message) {
     }
     // No cursor: the table itself is focused, and tells.
     if (m_form.table->accessibleDescription() == message)
-        notify(QAccessible::queryAccessibleInterface(m_form.table), QAccessible::DescriptionChanged);
+        notify(QAccessible::queryAccessibleInterface(m_form.table),
+               QAccessible::DescriptionChanged);
     else
         m_form.table->setAccessibleDescription(message);
 }

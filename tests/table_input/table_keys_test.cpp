@@ -118,12 +118,18 @@ TEST(TableKeysTest, TheArrowsFollowTheTableAndStopAtItsEdges) {
         Cell to;
     };
     const Case cases[] = {
-        {{2, 2}, TableKey::Left, {1, 2}},  {{1, 2}, TableKey::Left, {1, 2}},
-        {{2, 1}, TableKey::Up, {2, 1}},    {{2, 3}, TableKey::Down, {2, 3}},
-        {{3, 2}, TableKey::Right, {3, 2}}, {{3, 3}, TableKey::Right, kWasteCell},
-        {kWasteCell, TableKey::Right, kStockCell}, {kStockCell, TableKey::Right, kStockCell},
-        {kStockCell, TableKey::Left, kWasteCell},  {kWasteCell, TableKey::Up, kWasteCell},
-        {kWasteCell, TableKey::Left, {3, 3}},      {{3, 1}, TableKey::Down, {3, 2}},
+        {{2, 2}, TableKey::Left, {1, 2}},
+        {{1, 2}, TableKey::Left, {1, 2}},
+        {{2, 1}, TableKey::Up, {2, 1}},
+        {{2, 3}, TableKey::Down, {2, 3}},
+        {{3, 2}, TableKey::Right, {3, 2}},
+        {{3, 3}, TableKey::Right, kWasteCell},
+        {kWasteCell, TableKey::Right, kStockCell},
+        {kStockCell, TableKey::Right, kStockCell},
+        {kStockCell, TableKey::Left, kWasteCell},
+        {kWasteCell, TableKey::Up, kWasteCell},
+        {kWasteCell, TableKey::Left, {3, 3}},
+        {{3, 1}, TableKey::Down, {3, 2}},
     };
     for (const Case& c : cases) {
         Table t;
@@ -152,7 +158,11 @@ TEST(TableKeysTest, KeysAndMouseLeadToTheSameGameAndTheSameSounds) {
     both(1, {2, 1}, {2, 1});     // on its own cell
     const Cell plus[] = {{2, 1}, {1, 2}, {2, 2}, {3, 2}, {2, 3}};
     for (int ace : {1, 11, 21, 31})
-        both(static_cast<CardValue>(ace), plus[ace == 1 ? 0 : ace == 11 ? 1 : ace == 21 ? 3 : 4],
+        both(static_cast<CardValue>(ace),
+             plus[ace == 1    ? 0
+                  : ace == 11 ? 1
+                  : ace == 21 ? 3
+                              : 4],
              homeOf(ace));
     for (int turn = 0; turn < 35; ++turn) {
         mouse.stockClick();
@@ -183,7 +193,7 @@ TEST(TableKeysTest, ACarriedCardGoesHomeWhenRefusedCancelledOrTheMouseTakesOver)
     t.go({2, 1});
     t.keys.press(TableKey::Right);
     EXPECT_EQ(t.at[1], (Point{CellOrigin(3, 1).left - TableKeys::kLift.left,
-                             CellOrigin(3, 1).top - TableKeys::kLift.top}));
+                              CellOrigin(3, 1).top - TableKeys::kLift.top}));
     EXPECT_EQ(t.keys.press(TableKey::Cancel).what, What::Cancelled);
     EXPECT_EQ(t.at[1], CellOrigin(2, 1));
     EXPECT_EQ(t.keys.cursor(), (Cell{2, 1}));
