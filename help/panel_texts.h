@@ -1,8 +1,9 @@
 // The texts of the three panels laid over the table: the rules in English and
 // in Italian and the information text. Each is UTF-8, fixed for the whole run,
-// and made of lines that each end in "\r\n", the last one included; the panels
-// rely on these breaks alone (no line is longer than 72 characters), so the
-// window only has to turn CRLF into its own line breaks for display.
+// and made of lines of at most 72 characters that each end in "\r\n", the last
+// one included. The rules panels do not show these breaks: they flow the text
+// as paragraphs wrapped to the panel's width, a line that ends a sentence
+// ending its paragraph. Only the information text keeps its lines, centred.
 #pragma once
 
 #include <string_view>

@@ -2,6 +2,7 @@
 
 #include "accessible_names.h"
 #include "art.h"
+#include "device_pixels.h"
 #include "geometry.h"
 
 #include <QMouseEvent>
@@ -18,12 +19,15 @@ CardWidget::CardWidget(int card, QWidget* table) : QWidget(table), m_card(card) 
 }
 
 void CardWidget::paintEvent(QPaintEvent*) {
+    // The card is opaque: every device pixel it covers is painted here, the
+    // border black all round and the face drawn for exactly the pixels inside.
     QPainter painter(this);
-    painter.setPen(Qt::black);
-    painter.drawRect(0, 0, width() - 1, height() - 1);
-    const QPixmap face =
-        art::render(art::cardFacePath(m_card), art::kFaceSize, devicePixelRatioF());
-    painter.drawPixmap(1, 1, face);
+    const DevicePixels device(painter);
+    const QRect whole = device.map(rect());
+    painter.fillRect(whole, Qt::black);
+    const int border = device.line();
+    const QRect face = whole.adjusted(border, border, -border, -border);
+    painter.drawPixmap(face.topLeft(), art::render(art::cardFacePath(m_card), face.size(), 1.0));
 }
 
 QPoint CardWidget::facePoint(const QMouseEvent* event) const {

@@ -1,6 +1,8 @@
 // Form1's card handlers: the mouse on the cards and the end of a won game.
 #include "form1.h"
 
+#include <QCloseEvent>
+#include <QKeyEvent>
 #include <QMessageBox>
 
 namespace vimbo {
@@ -19,6 +21,28 @@ MouseButton gameButton(Qt::MouseButton button) {
         return MouseButton::Other;
     }
 }
+
+// "Altra partita?" has exactly two answers. A plain message box takes Escape
+// and its window's close button for No, and No ends the program: one stray key
+// after a win would quit the game. Here both do nothing.
+class EndQuestion : public QMessageBox {
+public:
+    explicit EndQuestion(QWidget* parent)
+        : QMessageBox(QMessageBox::NoIcon, QStringLiteral("Complimenti"),
+                      QStringLiteral("Altra partita?"), QMessageBox::Yes | QMessageBox::No, parent,
+                      // Window managers that honour it show no close button at all.
+                      Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+        setDefaultButton(QMessageBox::Yes);
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if (event->matches(QKeySequence::Cancel)) return;
+        QMessageBox::keyPressEvent(event);
+    }
+    // An answer puts the box away without coming here.
+    void closeEvent(QCloseEvent* event) override { event->ignore(); }
+};
 
 } // namespace
 
@@ -61,11 +85,11 @@ void Form1::Finale() {
     // The end-of-game piece plays whether or not the music is on, and goes on
     // as the music from now on.
     m_sounds->switchToFinale();
-    QMessageBox question(QMessageBox::NoIcon, QStringLiteral("Complimenti"),
-                         QStringLiteral("Altra partita?"), QMessageBox::Yes | QMessageBox::No,
-                         this);
-    question.setDefaultButton(QMessageBox::Yes);
-    question.setEscapeButton(QMessageBox::No);
+    // The release that won is still being handled, and the rule has already
+    // put the king on its foundation: the player sees the finished table, not
+    // the king hanging where the pointer let it go, while being asked.
+    showModel();
+    EndQuestion question(this);
     if (question.exec() == QMessageBox::Yes) {
         Nuova_Click();
         return;

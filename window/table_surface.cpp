@@ -1,6 +1,7 @@
 #include "table_surface.h"
 
 #include "art.h"
+#include "device_pixels.h"
 
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -11,6 +12,33 @@ namespace vimbo {
 namespace {
 const QColor kTableGreen(0, 128, 0);
 const QColor kOutlineYellow(255, 255, 0);
+
+// One tile of the outlines' hatch: yellow lines both ways across the green,
+// one every eight logical pixels, each a one-pixel line, in device pixels.
+QImage hatchTile(const DevicePixels& device) {
+    const int side = qRound(8 * device.ratio());
+    const int line = device.line();
+    QImage tile(side, side, QImage::Format_ARGB32_Premultiplied);
+    tile.fill(Qt::transparent);
+    for (int y = 0; y < side; ++y)
+        for (int x = 0; x < side; ++x)
+            if ((x - y + side) % side < line || (x + y + line) % side < line)
+                tile.setPixelColor(x, y, kOutlineYellow);
+    return tile;
+}
+
+// An empty foundation: a one-pixel yellow border inside the rectangle and the
+// hatch over the green within, which a card lying there hides fully.
+void drawOutline(QPainter& painter, const DevicePixels& device, QRect r) {
+    const int line = device.line();
+    painter.setBrushOrigin(r.topLeft()); // every outline shows the same hatch
+    painter.fillRect(r.adjusted(line, line, -line, -line), QBrush(hatchTile(device)));
+    painter.fillRect(QRect(r.left(), r.top(), r.width(), line), kOutlineYellow);
+    painter.fillRect(QRect(r.left(), r.bottom() - line + 1, r.width(), line), kOutlineYellow);
+    painter.fillRect(QRect(r.left(), r.top(), line, r.height()), kOutlineYellow);
+    painter.fillRect(QRect(r.right() - line + 1, r.top(), line, r.height()), kOutlineYellow);
+}
+
 } // namespace
 
 TableSurface::TableSurface(QWidget* parent) : QWidget(parent) {
@@ -28,30 +56,23 @@ void TableSurface::setPicture(Picture& picture, QRect rect, bool visible) {
 }
 
 void TableSurface::paintEvent(QPaintEvent* event) {
+    // In device pixels, each picture drawn for exactly the pixels it covers
+    // (see DevicePixels): sharp, and with no gap to the green around it.
     QPainter painter(this);
-    painter.fillRect(event->rect(), kTableGreen);
-    const qreal dpr = devicePixelRatioF();
+    const DevicePixels device(painter);
+    painter.fillRect(device.map(event->rect()), kTableGreen);
+    const auto drawPicture = [&](const Picture& picture, const QString& path) {
+        if (!picture.visible || !picture.rect.intersects(event->rect())) return;
+        const QRect r = device.map(picture.rect);
+        painter.drawPixmap(r.topLeft(), art::render(path, r.size(), 1.0));
+    };
 
-    if (Image1.visible && Image1.rect.intersects(event->rect()))
-        painter.drawPixmap(Image1.rect.topLeft(),
-                           art::render(art::titlePath(), art::kTitleSize, dpr));
-
-    for (const Picture& outline : Shape1) {
-        if (!outline.visible || !outline.rect.intersects(event->rect())) continue;
-        // A one-pixel border inside the rectangle and a yellow cross-hatch over
-        // the green: an empty foundation, which a card lying there hides fully.
-        const QRect r = outline.rect;
-        painter.fillRect(r.adjusted(1, 1, -1, -1), QBrush(kOutlineYellow, Qt::DiagCrossPattern));
-        painter.setPen(kOutlineYellow);
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRect(r.adjusted(0, 0, -1, -1));
-    }
-
-    if (Mazzo.visible && Mazzo.rect.intersects(event->rect())) {
-        // The back is drawn for 64 pixels and squeezed into the stock's 62.
-        painter.drawPixmap(Mazzo.rect.topLeft(),
-                           art::render(art::backPath(), Mazzo.rect.size(), dpr));
-    }
+    drawPicture(Image1, art::titlePath());
+    for (const Picture& outline : Shape1)
+        if (outline.visible && outline.rect.intersects(event->rect()))
+            drawOutline(painter, device, device.map(outline.rect));
+    // The back is drawn for 64 pixels and squeezed into the stock's 62.
+    drawPicture(Mazzo, art::backPath());
 }
 
 void TableSurface::mousePressEvent(QMouseEvent* event) {

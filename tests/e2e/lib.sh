@@ -22,7 +22,8 @@ fail() {
     exit 1
 }
 
-# A 1024 x 768 X server on a free display, no window manager.
+# A 1024 x 768 X server on a free display, no window manager; E2E_SCREEN
+# (width x height x depth) asks for another screen.
 #
 # -noreset: by default an X server resets itself whenever its last client
 # disconnects, and drops any client that connected meanwhile. Every xdpyinfo
@@ -37,7 +38,7 @@ start_xvfb() {
     exec {lock}>"$XVFB_LOCK"
     flock -w 60 "$lock" || true
     exec {fd}<> <(:)
-    Xvfb -displayfd "$fd" -screen 0 1024x768x24 -nolisten tcp -noreset >"$E2E_TMP/xvfb.log" 2>&1 {lock}>&- &
+    Xvfb -displayfd "$fd" -screen 0 "${E2E_SCREEN:-1024x768x24}" -nolisten tcp -noreset >"$E2E_TMP/xvfb.log" 2>&1 {lock}>&- &
     XVFB_PID=$!
     # One read with one deadline: short reads in a loop could time out halfway
     # through the number under load and then take its newline for an empty answer.

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <numeric>
 
 namespace vimbo {
@@ -69,6 +70,26 @@ TEST(TheShuffle, ThrowsAwayAZeroOrACardAlreadyDrawnAndDrawsAgain) {
     EXPECT_EQ(game.ShuffledDeck[3], 1);
     EXPECT_EQ(game.ShuffledDeck[40], 40);
     EXPECT_EQ(script->used(), draws.size());
+}
+
+TEST(TheShuffle, StartsAfreshFromItsSeedAtEveryShuffle) {
+    // A source reseeded at every shuffle deals the same deck from the same
+    // seed however many games came before: the second deal of one game is the
+    // first one again.
+    Game game = dealtGame(std::make_unique<SeededRandom>(5));
+    const auto first = game.ShuffledDeck;
+    game.parkAllCards();
+    game.showStock();
+    game.Mescola();
+    EXPECT_EQ(game.ShuffledDeck, first);
+
+    // And the player's source takes its seed from the clock at that moment:
+    // programs started one after another do not deal the same first game.
+    std::vector<std::array<CardValue, kCardCount + 1>> starts;
+    for (int run = 0; run < 5; ++run)
+        starts.push_back(dealtGame(std::make_unique<ClockRandom>()).ShuffledDeck);
+    EXPECT_TRUE(std::any_of(starts.begin(), starts.end(),
+                            [&](const auto& deck) { return deck != starts.front(); }));
 }
 
 TEST(ANewGame, InMidGameLeavesNothingOfTheOldTable) {

@@ -1,6 +1,9 @@
-// The panels show their texts as they are, breaking lines only at CRLF, so the
-// line structure and lengths are part of what the player sees. Characters are
-// counted as the panel counts them: one per code point, CR and LF one each.
+// The texts as the game carries them: lines ended by CRLF, of given counts and
+// lengths. The rules panels flow these lines into paragraphs (a line that ends
+// a sentence ends its paragraph) and the information panel shows its lines
+// centred, so where the breaks fall decides the paragraphs and the centred
+// lines the player sees. Characters are counted one per code point, CR and LF
+// one each.
 #include "panel_texts.h"
 
 #include <gtest/gtest.h>

@@ -22,7 +22,7 @@ private slots:
         f.form->Option_music->trigger(); // the music off: the finale plays all the same
         int questions = 0;
         QString title, text;
-        bool yesIsDefault = false, noIcon = false;
+        bool yesIsDefault = false, noIcon = false, kingHome = false, stillAsking = false;
         std::function<void()> answer = [&] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             if (!box) return QTimer::singleShot(10, answer);
@@ -31,7 +31,15 @@ private slots:
             text = box->text();
             yesIsDefault = box->defaultButton() == box->button(QMessageBox::Yes);
             noIcon = box->icon() == QMessageBox::NoIcon && box->buttons().size() == 2;
-            box->button(QMessageBox::Yes)->click();
+            // While the question is up the king lies on its foundation, drawn there.
+            kingHome = f.cardPos(40) == QPoint(180, 230) &&
+                       f.form->table->grab().toImage().pixelColor(180, 230) == Qt::black;
+            // A stray Escape or the window's close button is no answer.
+            QTest::keyClick(box, Qt::Key_Escape);
+            const bool closed = box->windowHandle()->close();
+            QCoreApplication::processEvents();
+            stillAsking = !closed && box->isVisible() && f.exits.empty();
+            QTest::keyClick(box, Qt::Key_Return); // the default: Yes
         };
         QTimer::singleShot(0, answer);
         f.takeLog();
@@ -42,6 +50,8 @@ private slots:
         QCOMPARE(text, QString("Altra partita?"));
         QVERIFY(yesIsDefault);
         QVERIFY(noIcon);
+        QVERIFY(kingHome);
+        QVERIFY(stillAsking);
         const std::vector<std::string> finale{"MMC1 stop", "MMC1 close",
                                               "MMC1 open /opt/vimbo/Music/finale.mid",
                                               "MMC1 rewind", "MMC1 play"};
