@@ -51,13 +51,15 @@ bench: setup
 
 # `make package`: the Debian package, $(PACKAGE_BUILD)/vimbo_<version>_<arch>.deb,
 # from a Release build of its own (CPack; dpkg-shlibdeps finds the libraries).
-# `make test-package` builds it and checks it: fields, contents, and the game
-# played from the unpacked package.
+# `make test-package` builds it and checks it: fields, contents, lintian
+# (Debian's own package checker: no error, no warning), and the game played
+# from the unpacked package.
 PACKAGE_BUILD ?= build-package
 
 .PHONY: package test-package
 package: setup
-	cmake -S . -B $(PACKAGE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DVIMBO_PACKAGE_TESTS=ON
+	cmake -S . -B $(PACKAGE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DVIMBO_PACKAGE_TESTS=ON \
+		-DVIMBO_INSTALL_BINDIR=games
 	cmake --build $(PACKAGE_BUILD) --target package -j$(JOBS)
 
 test-package: package
