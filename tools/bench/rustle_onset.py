@@ -69,7 +69,7 @@ class SoundServer:
         self.env = {k: v for k, v in os.environ.items()
                     if not k.startswith(("PULSE_", "PIPEWIRE_", "DBUS_"))}
         self.env.update(XDG_RUNTIME_DIR=self.dir, HOME=self.dir, PULSE_SERVER=self.server,
-                        DBUS_SESSION_BUS_ADDRESS="disabled:")
+                        PULSE_SINK="vimbo_null", DBUS_SESSION_BUS_ADDRESS="disabled:")
         self.procs = []
 
     def __enter__(self):
@@ -99,6 +99,13 @@ class SoundServer:
             text = text.replace('"unix:native"', f'"{self.server}"')
             with open(conf, "w") as f:
                 f.write(text)
+            # WirePlumber wants a session bus: a private one, where there is
+            # a bus daemon to start.
+            if shutil.which("dbus-daemon"):
+                bus = f"unix:path={self.dir}/bus"
+                self._spawn(["dbus-daemon", "--session", "--nofork", f"--address={bus}"])
+                self.env["DBUS_SESSION_BUS_ADDRESS"] = bus
+                time.sleep(0.3)
             self._spawn(["pipewire"])
             time.sleep(0.5)
             self._spawn(["wireplumber"])
@@ -110,13 +117,33 @@ class SoundServer:
             time.sleep(0.1)
         if self.kind == "pipewire":
             self.pactl("load-module", "module-null-sink", "sink_name=vimbo_null", "rate=44100")
-        self.pactl("set-default-sink", "vimbo_null")
+        # PipeWire makes the sink a moment after the module loads.
+        while "vimbo_null" not in self.pactl("list", "short", "sinks"):
+            if time.monotonic() > deadline:
+                raise RuntimeError(f"the {self.kind} server made no null sink")
+            time.sleep(0.1)
+        try:
+            self.pactl("set-default-sink", "vimbo_null")
+        except RuntimeError:
+            pass  # PULSE_SINK names it to the clients anyway
+        # A part that ends at once (WirePlumber outside a desktop session)
+        # leaves a server that answers but links no stream to the sink.
+        time.sleep(0.5)
+        for proc in self.procs:
+            if proc.poll() is not None:
+                name = os.path.basename(proc.args[0])
+                with open(os.path.join(self.dir, name + ".log")) as f:
+                    said = " ".join(f.read().split()[-12:])
+                raise RuntimeError(f"{name} of the private {self.kind} server ended ({said})")
 
     def _answers(self):
         return subprocess.run(["pactl", "info"], env=self.env, capture_output=True).returncode == 0
 
     def pactl(self, *args):
-        subprocess.run(["pactl", *args], env=self.env, check=True, capture_output=True)
+        done = subprocess.run(["pactl", *args], env=self.env, capture_output=True, text=True)
+        if done.returncode != 0:
+            raise RuntimeError(f"pactl {' '.join(args)}: {done.stderr.strip()}")
+        return done.stdout
 
     def version(self):
         out = subprocess.run(["pactl", "info"], env=self.env, capture_output=True, text=True).stdout
@@ -241,9 +268,12 @@ def find_onset(signal, template, lo, hi):
 
 def music_gaps(signal, start, end, block=441):
     """Stretches of 10 ms of digital silence inside [start, end): the music
-    broke off (an underrun, a block never delivered)."""
+    broke off (an underrun, a block never delivered). No music at all is one
+    long gap."""
     part = signal[start:end]
     n = len(part) // block
+    if n == 0 or np.abs(part).max() < 1000:
+        return max(n, 1)
     quiet = np.abs(part[: n * block]).reshape(n, block).max(axis=1) == 0
     return int(quiet.sum())
 
