@@ -210,11 +210,15 @@ bool AudioEngine::wantsOutput() {
 bool AudioEngine::openOutput() {
     if (m_open) return true;
     if (m_noOutput || !m_sdlStarted) return false;
+    // The hook goes in before the output runs: the device starts playing as
+    // it opens, and its first block must already carry the sound that opened
+    // it, not a block of silence that would put the rustle a block late.
+    Mix_HookMusic(&AudioEngine::hook, this);
     if (Mix_OpenAudioDevice(kSampleRate, AUDIO_S16SYS, 2, kFramesPerBlock, nullptr, 0) != 0) {
+        Mix_HookMusic(nullptr, nullptr);
         m_noOutput = true; // no sound card: quiet for the rest of the run
         return false;
     }
-    Mix_HookMusic(&AudioEngine::hook, this);
     m_open = true;
     m_lastHeard = Clock::now(); // held open a while, even if only to decode
     return true;

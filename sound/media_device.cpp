@@ -47,9 +47,25 @@ void MediaDevice::play() {
     }
     if (m_playing) return; // a sounding piece plays on
     const std::int64_t at = m_player->position();
-    if (at >= m_length) return; // one that ran out stays at its end
+    if (at >= m_length) {
+        playAtTheEnd();
+        return;
+    }
     m_player->start(at);
     m_playing = true;
+}
+
+void MediaDevice::playAtTheEnd() {
+    // A piece that stands at its end stays there, but the play still completes,
+    // at once, as though it had just run out: a Done follows, and the game's
+    // handler starts the piece over. Without it, an end report that the game
+    // dropped (the piece ran out just as the music was switched off) would
+    // leave the music silent for good. The report travels the player's own way,
+    // so a pause or a new play before it arrives drops it like any other.
+    m_playing = true;
+    m_post([self = std::weak_ptr<MediaDevice*>(m_self)] {
+        if (auto device = self.lock()) (*device)->playerFinished();
+    });
 }
 
 void MediaDevice::pause() {

@@ -1,7 +1,7 @@
 // A sound device built on a plain player: the player only loads a sound, starts
 // it from a place, halts it and says where it stands; this class gives the
 // game's transport buttons their meaning on top of it (play continues, resumes
-// or stays at the end; rewind arms the beginning; Done on the UI thread).
+// or completes at once at the end; rewind arms the beginning; Done on the UI thread).
 #pragma once
 
 #include "sound_device.h"
@@ -55,6 +55,7 @@ public:
 
 private:
     void halt();
+    void playAtTheEnd();
     void playerFinished();
     void postDone();
 

@@ -22,7 +22,8 @@ public:
 
     // Play from the armed start position if rewind() armed one, otherwise from
     // where the sound stands: a playing sound plays on, a paused one resumes,
-    // one that has run to its end stays there.
+    // one that has run to its end stays there and its play completes at once
+    // (a Done follows, unless another command comes first).
     virtual void play() = 0;
     // Stop sounding but keep the position, for a later play().
     virtual void pause() = 0;

@@ -8,11 +8,19 @@ list="$here/debian-packages.txt"
 
 mapfile -t wanted < <(sed -e 's/#.*//' -e 's/[[:space:]]//g' "$list" | grep -v '^$')
 
+installed() { [[ $(dpkg-query -W -f='${Status}' "$1" 2>/dev/null || true) == "install ok installed" ]]; }
+
 missing=()
 for pkg in "${wanted[@]}"; do
-    status=$(dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null || true)
-    [[ "$status" == "install ok installed" ]] || missing+=("$pkg")
+    installed "$pkg" || missing+=("$pkg")
 done
+# The sound test plays the game through a private server of the kind the
+# machine has. PulseAudio and PipeWire's PulseAudio service (pipewire-pulse)
+# exclude each other on Debian, and installing one removes the other: a
+# machine that has either keeps it, and only one with neither gets PulseAudio.
+if ! installed pulseaudio && ! installed pipewire-pulse; then
+    missing+=(pulseaudio)
+fi
 
 if [[ ${#missing[@]} -eq 0 ]]; then
     exit 0

@@ -6,9 +6,10 @@ appid=io.github.brennolt.vimbo
 tests_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 pcm() { python3 "$tests_dir/e2e/pcm.py" "$@"; }
 
-# Everything a player's machine needs, under the install prefix $1.
+# Everything a player's machine needs, under the install prefix $1, with the
+# command in its folder $2 (bin, or games as Debian keeps a game's command).
 check_layout() {
-    local prefix=$1 f
+    local prefix=$1 bindir=${2:-bin} f
     [[ -x $prefix/lib/vimbo/vimbo && ! -L $prefix/lib/vimbo/vimbo ]] ||
         fail "no game executable in $prefix/lib/vimbo"
     # The game reads its sounds from its own folder, so they must lie beside it.
@@ -16,9 +17,17 @@ check_layout() {
         [[ -s $prefix/lib/vimbo/$f ]] || fail "no $f beside the game"
     done
     # A relative link, so the tree still works after moving (DESTDIR, a package).
-    [[ $(readlink "$prefix/bin/vimbo") == ../lib/vimbo/vimbo ]] ||
-        fail "bin/vimbo is not a link to ../lib/vimbo/vimbo: $(readlink "$prefix/bin/vimbo")"
-    [[ $(PATH=$prefix/bin command -v vimbo) == "$prefix/bin/vimbo" ]] || fail "no vimbo on the PATH"
+    [[ $(readlink "$prefix/$bindir/vimbo") == ../lib/vimbo/vimbo ]] ||
+        fail "$bindir/vimbo is not a link to ../lib/vimbo/vimbo: $(readlink "$prefix/$bindir/vimbo")"
+    [[ $(PATH=$prefix/$bindir command -v vimbo) == "$prefix/$bindir/vimbo" ]] ||
+        fail "no vimbo on the PATH"
+    # The manual page, and the terms and history every Debian package carries.
+    for f in man/man6/vimbo.6.gz doc/vimbo/changelog.gz; do
+        gzip -t "$prefix/share/$f" 2>/dev/null || fail "no compressed share/$f"
+    done
+    zgrep -q '^\.SH KEYBOARD' "$prefix/share/man/man6/vimbo.6.gz" || fail "the manual page has no keys"
+    grep -q 'Copyright (c) Brennolt' "$prefix/share/doc/vimbo/copyright" ||
+        fail "no copyright file with the game's rights notice"
 
     local desktop=$prefix/share/applications/vimbo.desktop
     local metainfo=$prefix/share/metainfo/$appid.metainfo.xml
@@ -57,13 +66,13 @@ check_layout() {
 # ends the program with status 0. The music and the rustle prove the game
 # found its sound files beside itself, not in the working folder.
 play_installed() {
-    local prefix=$1 x_close=$2
+    local prefix=$1 x_close=$2 bindir=${3:-bin}
     local out="$E2E_TMP/out.raw"
     mkdir "$E2E_TMP/elsewhere"
     cd "$E2E_TMP/elsewhere" || fail "no working folder"
 
     start_xvfb
-    start_app env PATH="$prefix/bin:$PATH" SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$out" vimbo
+    start_app env PATH="$prefix/$bindir:$PATH" SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$out" vimbo
     local id ox oy
     id=$(wait_window)
     sleep 4.5 # the opening picture, then a second of music

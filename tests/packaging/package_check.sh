@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The Debian package: its fields and dependencies, its contents, every
-# library the game needs found from the unpacked files alone, and the game
-# played straight from the unpacked tree.
+# The Debian package: its fields and dependencies, its contents, lintian's
+# verdict (Debian's own checker: any error or warning fails), every library
+# the game needs found from the unpacked files alone, and the game played
+# straight from the unpacked tree.
 # Usage: package_check.sh DEB X_CLOSE
 source "$(dirname "$0")/../e2e/lib.sh"
 source "$(dirname "$0")/installed.sh"
@@ -11,7 +12,9 @@ deb=$1 x_close=$2
 field() { dpkg-deb -f "$deb" "$1"; }
 [[ $(field Package) == vimbo ]] || fail "package name $(field Package)"
 [[ $(field Version) == 3.2 ]] || fail "version $(field Version)"
-[[ $(field Maintainer) == Brennolt ]] || fail "maintainer $(field Maintainer)"
+[[ $(field Maintainer) == "Brennolt <brennolt@users.noreply.github.com>" ]] ||
+    fail "maintainer $(field Maintainer)"
+[[ $(field Section) == games ]] || fail "section $(field Section)"
 [[ $(field Architecture) == "$(dpkg --print-architecture)" ]] || fail "architecture $(field Architecture)"
 # The libraries come from dpkg-shlibdeps, read off the executable.
 depends=$(field Depends)
@@ -28,18 +31,27 @@ grep -qE 'timgm6mb-soundfont \| fluid-soundfont-gm' <<<"$(field Depends), $(fiel
 # from the build (the tests, the tools) slips in.
 dpkg-deb -c "$deb" | awk '{print $6}' | sed 's,^\./,/,; s,/$,,' | sort >"$E2E_TMP/contents"
 for f in /usr/lib/vimbo/vimbo /usr/lib/vimbo/carta.wav /usr/lib/vimbo/Music/5carte.mid \
-    /usr/lib/vimbo/Music/finale.mid /usr/bin/vimbo /usr/share/applications/vimbo.desktop \
+    /usr/lib/vimbo/Music/finale.mid /usr/games/vimbo /usr/share/applications/vimbo.desktop \
     /usr/share/icons/hicolor/32x32/apps/vimbo.png /usr/share/icons/hicolor/scalable/apps/vimbo.svg \
-    "/usr/share/metainfo/$appid.metainfo.xml"; do
+    "/usr/share/metainfo/$appid.metainfo.xml" /usr/share/man/man6/vimbo.6.gz \
+    /usr/share/doc/vimbo/copyright /usr/share/doc/vimbo/changelog.gz; do
     grep -qx "$f" "$E2E_TMP/contents" || fail "$f not in the package"
 done
 files=$(dpkg-deb -c "$deb" | grep -vc '^d')
-[[ $files == 9 ]] || fail "expected 9 files in the package, found $files: $(cat "$E2E_TMP/contents")"
+[[ $files == 12 ]] || fail "expected 12 files in the package, found $files: $(cat "$E2E_TMP/contents")"
+
+# The newest changelog entry is this version's.
+[[ $(dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/doc/vimbo/changelog.gz | zcat | head -n1) \
+    == "vimbo ($(field Version)) "* ]] || fail "the changelog does not begin with version $(field Version)"
+
+command -v lintian >/dev/null || fail "lintian is not installed"
+lintian --fail-on error,warning "$deb" >"$E2E_TMP/lintian.log" 2>&1 ||
+    fail "lintian finds errors or warnings: $(grep -v '^warning: running with root' "$E2E_TMP/lintian.log")"
 
 root="$E2E_TMP/root"
 dpkg-deb -x "$deb" "$root"
 missing=$(ldd "$root/usr/lib/vimbo/vimbo" | grep 'not found' || true)
 [[ -z $missing ]] || fail "libraries not found: $missing"
-check_layout "$root/usr"
-play_installed "$root/usr" "$x_close"
+check_layout "$root/usr" games
+play_installed "$root/usr" "$x_close" games
 echo "package: $(basename "$deb") with Depends: $depends; Recommends: $(field Recommends)"

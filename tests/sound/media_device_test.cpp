@@ -250,5 +250,39 @@ TEST_F(GameOverDeviceTest, TheFinaleReplacesThePieceAndRepeats) {
                            "start 0", "start 0"}));
 }
 
+// The piece runs out on the audio thread just as the player switches "Music";
+// its end report reaches the UI thread only after the switch. Whatever the
+// order, a checked option (or a new deal with it checked) brings the music
+// back, and an unchecked one keeps it quiet.
+TEST_F(GameOverDeviceTest, APieceEndingWhileMusicIsSwitchedComesBackWhenChecked) {
+    sounds->startMusic(true);
+    told();
+
+    musicPlayer->runOut();
+    sounds->pauseMusic(); // unchecked before the end is reported
+    ui.pump();
+    EXPECT_EQ(told(), Log{"halt"}) << "unchecked: silent";
+    sounds->resumeMusic();
+    ui.pump();
+    EXPECT_EQ(told(), Log{"start 0"}) << "checked again: the piece starts over";
+
+    musicPlayer->runOut();
+    sounds->pauseMusic();
+    ui.pump();
+    sounds->startMusic(true); // a new deal with the option checked
+    ui.pump();
+    EXPECT_EQ(told(), (Log{"halt", "start 0"}));
+
+    musicPlayer->runOut();
+    sounds->pauseMusic();
+    sounds->resumeMusic(); // checked and unchecked again, all before the report
+    sounds->pauseMusic();
+    ui.pump();
+    EXPECT_EQ(told(), (Log{"halt", "halt"})) << "left unchecked: nothing starts";
+    sounds->resumeMusic();
+    ui.pump();
+    EXPECT_EQ(told(), Log{"start 0"});
+}
+
 } // namespace
 } // namespace vimbo::sound

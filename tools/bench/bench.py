@@ -283,6 +283,37 @@ def measure_new_game(tools, display, games):
 # ---- the table ------------------------------------------------------------
 
 
+def measure_rustle_onset(build):
+    """The rustle's onset through a private sound server of the machine's kind
+    (tools/bench/rustle_onset.py): rows for the music on and off, the notes,
+    and nothing where no server can start here."""
+    try:
+        import rustle_onset
+    except ImportError as error:  # numpy: Debian's python3-numpy
+        return [], [f"rustle onset: not measured ({error})."]
+
+    kind = rustle_onset.server_kind()
+    if kind is None:
+        return [], ["rustle onset: no sound server (PulseAudio or PipeWire) on this machine."]
+    results, gaps = rustle_onset.measure(build, kind)
+    server, idle = results.pop("server"), results.pop("idle cpu")
+    rows, notes = [], []
+    for case, found in results.items():
+        median, p90_, heard = rustle_onset.summary(found)
+        if median is None:
+            notes.append(f"rustle onset, {case}: no rustle heard.")
+            continue
+        rows.append(Row(f"rustle onset, {case}, median of {heard} stock clicks ({server})",
+                        median / 1000, " ms", 0.015, ms))
+        rows.append(Row(f"rustle onset, {case}, 90th percentile ({server})", p90_ / 1000,
+                        " ms", 0.020, ms))
+        shown = " ".join(f"{m:.1f}" if m is not None else "-" for m, _ in found)
+        notes.append(f"rustle onset, {case} ({server}), each click in ms: {shown}.")
+    notes.append(f"through {server}: CPU over 10 s idle with the music on {idle:.2f} s; the "
+                 f"music had {gaps} silent 10 ms stretches during the clicks.")
+    return rows, notes
+
+
 def p90(values):
     ordered = sorted(values)
     return ordered[max(0, math.ceil(0.9 * len(ordered)) - 1)]
@@ -372,6 +403,8 @@ def main():
         latencies = measure_drag(tools, vimbo, x.display, 3, 50)
         part("new game")
         new_games = measure_new_game(tools, x.display, 100)
+    part("rustle onset")
+    onset_rows, onset_notes = measure_rustle_onset(args.build)
     loads.append(("end", load1()))
     load_text = []
     for name in dict.fromkeys(n for n, _ in loads):
@@ -396,7 +429,7 @@ def main():
             0.0015, ms),
         Row(f"new game, menu command to the dealt table painted (median of {len(new_games)})",
             median(new_games), " ms", 0.002, ms),
-    ]
+    ] + onset_rows
     notes = [
         "Xvfb 1024x768x24, no window manager; SDL_AUDIODRIVER=disk (the mixed sound written "
         "to a file at a sound card's pace); Release build. Ranges are lowest-highest.",
@@ -411,7 +444,7 @@ def main():
         "(3 runs of 50 moves of 4 pixels).",
         f"new game: {min(new_games) * 1000:.2f}-{max(new_games) * 1000:.2f} ms; 90th percentile "
         f"{p90(new_games) * 1000:.2f} ms.",
-    ]
+    ] + onset_notes
     print()
     print(table(rows))
     print()

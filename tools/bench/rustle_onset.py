@@ -1,0 +1,406 @@
+#!/usr/bin/env python3
+"""How late the card rustle is, as a player hears it: the real program plays
+through a private sound server (its own runtime folder and socket, a null
+sink, never the desktop's own server), the sink's monitor is recorded, and
+for each stock click the rustle's first sample is found in the recording by
+cross-correlation with carta.wav and timed against the moment the click was
+sent (XTest, from this process).
+
+Two cases: the music on (the output stays open) and the music off (the
+output has closed after its idle time and the click opens it again).
+
+The server is the one the machine has: PulseAudio, or PipeWire with its
+PulseAudio service (pipewire-pulse); both speak the PulseAudio protocol, so
+the game (SDL's pulseaudio driver) and parec are the same for both.
+
+Usage: rustle_onset.py --build BUILD-DIR [--clicks 12] [--check]
+  --check: only what must never happen, for the test suite: every click has a
+  rustle, and the music on a long stretch has no gap (exit status 1 if not,
+  77 if no sound server can be started here).
+"""
+
+import argparse
+import ctypes
+import os
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+import wave
+
+import numpy as np
+
+RATE = 44100
+HERE = os.path.dirname(os.path.abspath(__file__))
+ROOT = os.path.dirname(os.path.dirname(HERE))
+sys.path.insert(0, HERE)
+import bench  # noqa: E402  the private X server and the game, as the bench drives them
+
+
+def say(*words):
+    print(*words, file=sys.stderr, flush=True)
+
+
+# ---- a private sound server -------------------------------------------------
+
+
+def server_kind():
+    """'pipewire' where the machine has PipeWire's PulseAudio service,
+    'pulseaudio' where it has PulseAudio, None where it has neither."""
+    if shutil.which("pipewire") and shutil.which("pipewire-pulse") and shutil.which("wireplumber"):
+        return "pipewire"
+    if shutil.which("pulseaudio"):
+        return "pulseaudio"
+    return None
+
+
+class SoundServer:
+    """A sound server of our own with a null sink 'vimbo_null': nothing of the
+    user's session is touched (own XDG_RUNTIME_DIR, HOME, socket, no D-Bus)."""
+
+    def __init__(self, kind):
+        self.kind = kind
+        self.dir = tempfile.mkdtemp(prefix="vimbo-sound-")
+        self.socket = os.path.join(self.dir, "native")
+        self.server = f"unix:{self.socket}"
+        self.env = {k: v for k, v in os.environ.items()
+                    if not k.startswith(("PULSE_", "PIPEWIRE_", "DBUS_"))}
+        self.env.update(XDG_RUNTIME_DIR=self.dir, HOME=self.dir, PULSE_SERVER=self.server,
+                        PULSE_SINK="vimbo_null", DBUS_SESSION_BUS_ADDRESS="disabled:")
+        self.procs = []
+
+    def __enter__(self):
+        try:
+            self._start()
+        except BaseException:
+            self.__exit__()
+            raise
+        return self
+
+    def _spawn(self, cmd):
+        log = open(os.path.join(self.dir, os.path.basename(cmd[0]) + ".log"), "w")
+        self.procs.append(subprocess.Popen(cmd, env=self.env, stdout=log, stderr=log))
+
+    def _start(self):
+        if self.kind == "pulseaudio":
+            self._spawn(["pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1",
+                         "--use-pid-file=no", "--disallow-module-loading=no",
+                         "-L", f"module-native-protocol-unix socket={self.socket} auth-anonymous=1",
+                         "-L", "module-null-sink sink_name=vimbo_null rate=44100"])
+        else:
+            # The PulseAudio service on a socket of ours; its config is
+            # PipeWire's own with the socket changed.
+            conf = os.path.join(self.dir, "pipewire-pulse.conf")
+            with open("/usr/share/pipewire/pipewire-pulse.conf") as f:
+                text = f.read()
+            text = text.replace('"unix:native"', f'"{self.server}"')
+            with open(conf, "w") as f:
+                f.write(text)
+            # WirePlumber wants a session bus: a private one, where there is
+            # a bus daemon to start.
+            if shutil.which("dbus-daemon"):
+                bus = f"unix:path={self.dir}/bus"
+                self._spawn(["dbus-daemon", "--session", "--nofork", f"--address={bus}"])
+                self.env["DBUS_SESSION_BUS_ADDRESS"] = bus
+                time.sleep(0.3)
+            self._spawn(["pipewire"])
+            time.sleep(0.5)
+            self._spawn(["wireplumber"])
+            self._spawn(["pipewire-pulse", "-c", conf])
+        deadline = time.monotonic() + 10
+        while not self._answers():
+            if time.monotonic() > deadline or any(p.poll() is not None for p in self.procs):
+                raise RuntimeError(f"the {self.kind} server did not start")
+            time.sleep(0.1)
+        if self.kind == "pipewire":
+            self.pactl("load-module", "module-null-sink", "sink_name=vimbo_null", "rate=44100")
+        # PipeWire makes the sink a moment after the module loads.
+        while "vimbo_null" not in self.pactl("list", "short", "sinks"):
+            if time.monotonic() > deadline:
+                raise RuntimeError(f"the {self.kind} server made no null sink")
+            time.sleep(0.1)
+        try:
+            self.pactl("set-default-sink", "vimbo_null")
+        except RuntimeError:
+            pass  # PULSE_SINK names it to the clients anyway
+        # A part that ends at once (WirePlumber outside a desktop session)
+        # leaves a server that answers but links no stream to the sink.
+        time.sleep(0.5)
+        for proc in self.procs:
+            if proc.poll() is not None:
+                name = os.path.basename(proc.args[0])
+                with open(os.path.join(self.dir, name + ".log")) as f:
+                    said = " ".join(f.read().split()[-12:])
+                raise RuntimeError(f"{name} of the private {self.kind} server ended ({said})")
+
+    def _answers(self):
+        return subprocess.run(["pactl", "info"], env=self.env, capture_output=True).returncode == 0
+
+    def pactl(self, *args):
+        done = subprocess.run(["pactl", *args], env=self.env, capture_output=True, text=True)
+        if done.returncode != 0:
+            raise RuntimeError(f"pactl {' '.join(args)}: {done.stderr.strip()}")
+        return done.stdout
+
+    def version(self):
+        out = subprocess.run(["pactl", "info"], env=self.env, capture_output=True, text=True).stdout
+        for line in out.splitlines():
+            if line.startswith("Server Name:") or line.startswith("Server Version:"):
+                yield line.split(":", 1)[1].strip()
+
+    def __exit__(self, *_):
+        for proc in reversed(self.procs):
+            proc.terminate()
+            try:
+                proc.wait(5)
+            except subprocess.TimeoutExpired:
+                proc.kill()
+                proc.wait()
+        shutil.rmtree(self.dir, ignore_errors=True)
+
+
+class Recorder:
+    """The null sink's monitor, recorded as it comes. Each read is stamped
+    with its arrival: near a moment, the earliest (arrival - samples so far /
+    rate) among the reads is when sample 0 would have been at the sink, plus
+    the monitor's own small delay (2 ms asked for). Taken near each click, it
+    follows any drift between the sink's clock and ours, and any pause of the
+    monitor."""
+
+    def __init__(self, server):
+        self.proc = subprocess.Popen(
+            ["parec", "-d", "vimbo_null.monitor", "--raw", "--format=s16le", f"--rate={RATE}",
+             "--channels=2", "--latency-msec=2"],
+            env=server.env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, bufsize=0)
+        self.chunks = []
+        self.reads = []  # (arrival, frames so far)
+        self.frames = 0
+        self.thread = threading.Thread(target=self._read, daemon=True)
+        self.thread.start()
+
+    def _read(self):
+        while True:
+            data = self.proc.stdout.read(4096)
+            if not data:
+                return
+            now = time.monotonic()
+            self.chunks.append(data)
+            self.frames += len(data) // 4
+            self.reads.append((now, self.frames))
+
+    def start_near(self, moment, span=0.4):
+        """When sample 0 was at the sink, judged by the reads around `moment`."""
+        near = [t - n / RATE for t, n in self.reads if abs(t - moment) <= span]
+        return min(near) if near else None
+
+    def samples(self):
+        data = b"".join(self.chunks)
+        pcm = np.frombuffer(data[: len(data) // 4 * 4], dtype="<i2").reshape(-1, 2)
+        return pcm.astype(np.float64).mean(axis=1)
+
+    def stop(self):
+        self.proc.terminate()
+        self.proc.wait()
+        self.thread.join(2)
+
+
+# ---- the click and the rustle ----------------------------------------------
+
+
+class Pointer:
+    """Clicks sent straight from this process (XTest), so the moment a click
+    leaves is known to a few microseconds."""
+
+    def __init__(self, display):
+        self.x11 = ctypes.CDLL("libX11.so.6")
+        self.xtst = ctypes.CDLL("libXtst.so.6")
+        self.x11.XOpenDisplay.restype = ctypes.c_void_p
+        self.x11.XFlush.argtypes = [ctypes.c_void_p]
+        self.x11.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
+        self.x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+        for name in ("XTestFakeMotionEvent", "XTestFakeButtonEvent"):
+            getattr(self.xtst, name).argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_int,
+                                                 ctypes.c_ulong] + (
+                [ctypes.c_ulong] if name == "XTestFakeMotionEvent" else [])
+        self.dpy = self.x11.XOpenDisplay(display.encode())
+        if not self.dpy:
+            raise RuntimeError(f"cannot open display {display}")
+
+    def move(self, x, y):
+        self.xtst.XTestFakeMotionEvent(self.dpy, -1, x, y, 0)
+        self.x11.XSync(self.dpy, 0)
+
+    def click(self):
+        """Returns when the press and the release have left for the server."""
+        self.xtst.XTestFakeButtonEvent(self.dpy, 1, 1, 0)
+        self.xtst.XTestFakeButtonEvent(self.dpy, 1, 0, 0)
+        self.x11.XFlush(self.dpy)
+        return time.monotonic()
+
+    def close(self):
+        self.x11.XCloseDisplay(self.dpy)
+
+
+def rustle_template(ms=40):
+    with wave.open(os.path.join(ROOT, "resources", "carta.wav")) as w:
+        assert w.getframerate() == RATE and w.getsampwidth() == 2
+        pcm = np.frombuffer(w.readframes(w.getnframes()), dtype="<i2").astype(np.float64)
+        pcm = pcm.reshape(-1, w.getnchannels()).mean(axis=1)
+    return pcm[: RATE * ms // 1000]
+
+
+def find_onset(signal, template, lo, hi):
+    """The index in signal[lo:hi] where the template fits best, and how well
+    (normalised correlation, 1 = exactly): the rustle's first sample."""
+    lo, hi = max(lo, 0), min(hi, len(signal) - len(template))
+    if hi <= lo:
+        return None, 0.0
+    window = signal[lo: hi + len(template)]
+    corr = np.correlate(window, template, mode="valid")
+    energy = np.sqrt(np.convolve(window ** 2, np.ones(len(template)), mode="valid"))
+    score = corr / (np.maximum(energy, 1e-9) * np.linalg.norm(template))
+    best = int(np.argmax(score))
+    return lo + best, float(score[best])
+
+
+def music_gaps(signal, start, end, block=441):
+    """Stretches of 10 ms of digital silence inside [start, end): the music
+    broke off (an underrun, a block never delivered). No music at all is one
+    long gap."""
+    part = signal[start:end]
+    n = len(part) // block
+    if n == 0 or np.abs(part).max() < 1000:
+        return max(n, 1)
+    quiet = np.abs(part[: n * block]).reshape(n, block).max(axis=1) == 0
+    return int(quiet.sum())
+
+
+# ---- the game played through the server ------------------------------------
+
+
+def start_game(build, display, server):
+    env = bench.program_env(display, os.devnull)
+    env.update({k: v for k, v in server.env.items() if k.startswith("PULSE_")})
+    env.update(SDL_AUDIODRIVER="pulseaudio")
+    env.pop("SDL_DISKAUDIOFILE", None)
+    game = bench.Game.__new__(bench.Game)
+    game.tools = os.path.abspath(f"{build}/tools/bench")
+    game.audio = None
+    game.env = env
+    game.proc = subprocess.Popen([os.path.abspath(f"{build}/window/vimbo")], env=env,
+                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    bench.run(["xdotool", "search", "--sync", "--onlyvisible", "--name", bench.TITLE], env, 20)
+    game.deal()
+    return game
+
+
+def clicks(game, pointer, count, pause):
+    sent = []
+    for _ in range(count):
+        time.sleep(pause)
+        sent.append(pointer.click())
+    time.sleep(0.5)
+    return sent
+
+
+def onsets(recorder, sent, template):
+    signal = recorder.samples()
+    found = []
+    for at in sent:
+        start = recorder.start_near(at + 0.1)
+        if start is None:
+            found.append((None, 0.0))
+            continue
+        index = int(round((at - start) * RATE))
+        onset, score = find_onset(signal, template, index - RATE // 100, index + RATE // 4)
+        found.append(((start + onset / RATE - at) * 1000, score)
+                     if onset is not None else (None, 0.0))
+    return found, signal
+
+
+def measure(build, kind, count=12, check=False):
+    """{case: [(onset ms, match score), ...]} and the gaps found in the music."""
+    template = rustle_template()
+    results, gaps = {}, None
+    with bench.Xvfb() as x, SoundServer(kind) as server:
+        recorder = Recorder(server)
+        game = start_game(build, x.display, server)
+        pointer = Pointer(x.display)
+        try:
+            pointer.move(game.x + bench.STOCK[0], game.y + bench.STOCK[1])
+            if not check:
+                # What the open output costs through this server, as the bench
+                # measures idle CPU through SDL's disk driver.
+                before = game.cpu_seconds()
+                time.sleep(bench.IDLE_S)
+                results["idle cpu"] = game.cpu_seconds() - before
+            mark = recorder.frames
+            sent = clicks(game, pointer, count, 0.8)
+            results["music on"], signal = onsets(recorder, sent, template)
+            gaps = music_gaps(signal, mark, len(signal))
+            if not check:
+                # Music off (Alt+O, Down, Return), then each click after the
+                # output has closed for quiet (2 s).
+                game.xdotool("windowfocus", "--sync", game.wid, "key", "alt+o", "sleep", "0.3",
+                             "key", "Down", "Return", "sleep", "0.3")
+                pointer.move(game.x + bench.STOCK[0], game.y + bench.STOCK[1])
+                sent = clicks(game, pointer, count, 3.0)
+                results["music off, output reopened"], _ = onsets(recorder, sent, template)
+        finally:
+            pointer.close()
+            game.proc.terminate()
+            game.proc.wait(5)
+            recorder.stop()
+        results["server"] = " ".join(server.version())
+    return results, gaps
+
+
+def summary(found):
+    ms = [m for m, score in found if m is not None and score > 0.5]
+    if not ms:
+        return None, None, 0
+    ordered = sorted(ms)
+    p90 = ordered[min(len(ordered) - 1, int(round(0.9 * (len(ordered) - 1))))]
+    return statistics.median(ms), p90, len(ms)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--build", required=True)
+    parser.add_argument("--clicks", type=int, default=12)
+    parser.add_argument("--check", action="store_true")
+    args = parser.parse_args()
+    kind = server_kind()
+    if kind is None:
+        print("SKIPPED: no sound server (PulseAudio or PipeWire) on this machine")
+        sys.exit(77)
+    try:
+        results, gaps = measure(args.build, kind, args.clicks, args.check)
+    except RuntimeError as error:
+        print(f"SKIPPED: {error}")
+        sys.exit(77)
+    server = results.pop("server")
+    if "idle cpu" in results:
+        print(f"{server}: CPU over {bench.IDLE_S:.0f} s idle, music on: {results.pop('idle cpu'):.2f} s")
+    failed = False
+    for case, found in results.items():
+        median, p90, heard = summary(found)
+        detail = " ".join(f"{m:.1f}" if m is not None else "-" for m, _ in found)
+        if median is None:
+            print(f"{server}, {case}: no rustle heard at any click")
+            failed = True
+            continue
+        print(f"{server}, {case}: median {median:.1f} ms, p90 {p90:.1f} ms, "
+              f"{heard} of {len(found)} heard ({detail})")
+        failed |= heard < len(found)
+    print(f"music: {gaps} silent 10 ms stretches while it played")
+    failed |= bool(gaps)
+    if args.check:
+        sys.exit(1 if failed else 0)
+
+
+if __name__ == "__main__":
+    main()
