@@ -72,6 +72,11 @@ std::unique_ptr<FluidSynth> FluidSynth::create(const std::vector<std::string>& s
         delete_fluid_settings(settings);
         return nullptr;
     }
+    // Tried before FluidSynth's own loader, which reads a file it refuses whole.
+    if (fluid_sfloader_t* loader = new_fluid_defsfloader(settings)) {
+        keepOnlyPresets(loader, kPresets);
+        fluid_synth_add_sfloader(synth, loader);
+    }
     std::unique_ptr<FluidSynth> result(new FluidSynth(settings, synth));
     for (const std::string& path : soundfonts) {
         std::error_code error;

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "midi_sequencer.h"
+#include "soundfont_subset.h"
 
 #include <array>
 #include <memory>
@@ -19,6 +20,12 @@ namespace vimbo::sound {
 
 class FluidSynth final : public Synth {
 public:
+    // The only instruments read from the soundfont: the General MIDI programs
+    // of our two pieces (bank 0) and the standard drum kit. A channel asking
+    // for another stays silent.
+    static constexpr PresetId kPresets[] = {{0, 21}, {0, 24}, {0, 25}, {0, 32}, {0, 40},
+                                            {0, 41}, {0, 42}, {0, 71}, {128, 0}};
+
     // A synthesizer with the first of `soundfonts` that loads, or nothing.
     static std::unique_ptr<FluidSynth> create(const std::vector<std::string>& soundfonts,
                                               int sampleRate, double gain);

@@ -74,6 +74,7 @@ int throughOutput(double seconds, const std::string& resources, bool finale,
     audio.waitStarted(std::chrono::seconds(5));
     GameSounds sounds(audio.music(), audio.rustle(), resources);
     audio.music().Done = [&] { sounds.MMC1_Done(); };
+    sounds.openMusic();
     sounds.startMusic(true);
     if (finale) sounds.switchToFinale();
     const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
@@ -97,6 +98,7 @@ int throughOutput(double seconds, const std::string& resources, bool finale,
 } // namespace
 
 int main(int argc, char** argv) {
+    silenceFluidSynth();
     const std::vector<std::string> args(argv + 1, argv + argc);
     if (args.size() >= 4 && args[0] == "--output")
         return throughOutput(std::stod(args[1]), args[2], args.size() == 5 && args[3] == "finale",
