@@ -13,7 +13,7 @@ that the game goes on playing after the win, so it comes round again and again.
 
 from .band import (ACCORDION, BASS, DRUMS, GUITAR, MANDOLIN, STRINGS, counter, jig, ornament,
                    pad, strum_end)
-from .midi import encode
+from .midi import encode, loop_tempo
 from .score import BAR, EIGHTH, Song, assert_varied, chord_tones, parse_line, pitch, scale_of, \
     third_below, voice
 
@@ -103,4 +103,4 @@ def make_finale():
     s.note(DRUMS, 47 * BAR, BAR, TAMBOURINE, 90)
 
     assert_varied(s)
-    return encode(s, 60_000_000 // TEMPO, (6, 8), BAND, "Finale")
+    return encode(s, loop_tempo(TEMPO, 3 * 48), (6, 8), BAND, "Finale")

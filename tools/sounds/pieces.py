@@ -21,7 +21,7 @@ tunes, about four and a quarter minutes before it starts over.
 
 from .band import (ACCORDION, BASS, CELLO, CLARINET, GUITAR, MANDOLIN, STRINGS, VIOLIN,
                    arpeggio, counter, octave, ornament, pad, strum_end, walking, waltz)
-from .midi import encode
+from .midi import encode, loop_tempo
 from .score import MAJOR, HARMONIC_MINOR, Song, assert_varied, parse_line, pitch, scale_of, third_below
 
 # Channel: (General MIDI program, volume, pan). Each was chosen by rendering
@@ -78,7 +78,7 @@ CODA_CHORDS = "G G C Am G/D D7 G G"
 # return, the quietest at B', a last full A, and the coda fading to the intro's
 # level so the start over sounds like the piece going on.
 ARC = ((0, 0.72), (7, 0.8), (10, 0.84), (23, 0.86), (26, 0.92), (38, 0.92), (41, 0.82),
-       (55, 0.84), (57, 0.92), (71, 0.9), (73, 0.88), (87, 0.9), (89, 1.0), (102, 1.0),
+       (55, 0.84), (57, 0.92), (71, 0.9), (73, 0.88), (87, 0.9), (89, 0.97), (102, 0.97),
        (105, 0.76), (118, 0.78), (121, 0.96), (134, 0.98), (137, 0.84), (144, 0.7))
 
 
@@ -166,4 +166,4 @@ def make_background():
     strum_end(s, "G", 143, 58)
 
     assert_varied(s)
-    return encode(s, 60_000_000 // TEMPO, (3, 4), BAND, "Cinque carte")
+    return encode(s, loop_tempo(TEMPO, 3 * 144), (3, 4), BAND, "Cinque carte")
