@@ -21,6 +21,7 @@ import numpy as np
 
 sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 from sounds import finale, pieces  # noqa: E402
+from sounds.midi import loop_tempo  # noqa: E402
 
 RATE = 44100
 
@@ -75,17 +76,21 @@ def seam(path, round_path):
     around = d2[second - 2 * RATE:second + 2 * RATE]
     energy = np.convolve(around ** 2, np.ones(win) / win, "valid")
     at_seam = energy[2 * RATE - 2 * win:2 * RATE + 2 * win].max()
+    steps = np.abs(np.diff(x[second - 2 * RATE:second + 2 * RATE]))
+    jump = steps[2 * RATE - RATE // 1000:2 * RATE + RATE // 1000].max()
     print("first round at frame %d, second at %d: %d frames (%.1f ms) after the first round's end;"
-          " click level at the seam %.1f dB against the median of the 4 s around it"
-          % (first, second, gap, 1000 * gap / RATE, 10 * np.log10(at_seam / np.median(energy))))
+          " click level at the seam %.1f dB against the median of the 4 s around it; largest"
+          " sample step within 1 ms of it %.4f, against %.4f at the 99.9th percentile of those 4 s"
+          % (first, second, gap, 1000 * gap / RATE, 10 * np.log10(at_seam / np.median(energy)),
+             jump, np.percentile(steps, 99.9)))
     del length
 
 
 def piece_frames(round_path, ref):
     name = os.path.basename(round_path)
     piece = finale if "finale" in name else pieces
-    bar_s = 3 * 60 / piece.TEMPO
-    return int(round(piece.SECTIONS[-1][1] * bar_s * RATE))
+    quarters = 3 * piece.SECTIONS[-1][1]
+    return int(round(quarters * loop_tempo(piece.TEMPO, quarters) * RATE / 1e6))
 
 
 def plot(path, out):
