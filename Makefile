@@ -44,13 +44,16 @@ clean:
 
 # `make bench`: speed and memory of a Release build, measured under a private
 # Xvfb and printed as one table against our targets; also kept in BENCHMARKS.md.
+# BENCH_BEFORE=DIR (the build dir of an earlier version, e.g. a `git worktree`
+# of an older commit built in its own folder) sets its music sessions side by side.
 BENCH_BUILD ?= build-release
 
 .PHONY: bench
 bench: setup
 	@test -f $(BENCH_BUILD)/CMakeCache.txt || cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release
 	cmake --build $(BENCH_BUILD) --target vimbo bench_tools -j$(JOBS)
-	python3 tools/bench/bench.py --build $(BENCH_BUILD) --out BENCHMARKS.md
+	python3 tools/bench/bench.py --build $(BENCH_BUILD) --out BENCHMARKS.md \
+		$(if $(BENCH_BEFORE),--before $(BENCH_BEFORE))
 
 # `make package`: the Debian package, $(PACKAGE_BUILD)/vimbo_<version>_<arch>.deb,
 # from a Release build of its own (CPack; dpkg-shlibdeps finds the libraries).

@@ -20,7 +20,8 @@ import sys
 import wave
 
 from sounds.midi import check_midi
-from sounds.pieces import make_background, make_finale
+from sounds.finale import make_finale
+from sounds.pieces import make_background
 from sounds.rustle import RATE, make_rustle, write_wav
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))

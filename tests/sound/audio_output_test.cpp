@@ -78,14 +78,15 @@ protected:
             out.write(reinterpret_cast<const char*>(bytes.data()), std::ssize(bytes));
         return path.string();
     }
-    // A xylophone note struck at the start of every round, dry: it decays
-    // smoothly, so each round has one clear onset.
+    // The claves struck at the start of every round, dry: they die away at
+    // once, so each round has one clear onset. (The synthesizer reads only
+    // the instruments the game's pieces play; the drum kit is one of them.)
     std::string writeChime(int roundTicks) {
         return writeFile(
             "chime.mid",
-            midiFile(kTicksPerQuarter, {track({event(0, {0xB0, 91, 0}), event(0, {0xC0, 13}),
-                                               event(0, {0x90, 84, 120}), event(40, {0x80, 84, 0}),
-                                               endOfTrack(roundTicks - 40)})}));
+            midiFile(kTicksPerQuarter,
+                     {track({event(0, {0xB9, 91, 0}), event(0, {0x99, 75, 120}),
+                             event(40, {0x89, 75, 0}), endOfTrack(roundTicks - 40)})}));
     }
 
     static constexpr int kTicksPerQuarter = 480; // at 120 a minute: 960 ticks a second

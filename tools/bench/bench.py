@@ -4,8 +4,11 @@ Xvfb with no window manager, and printed as one table against our targets.
 The table also goes into BENCHMARKS.md, between its "bench:begin" and
 "bench:end" marks, with the machine it ran on.
 
-Usage: bench.py --build BUILD-DIR [--out BENCHMARKS.md] [--runs 10]
+Usage: bench.py --build BUILD-DIR [--out BENCHMARKS.md] [--runs 10] [--before OLD-BUILD-DIR]
 The build dir must hold window/vimbo and tools/bench/bench_{map,drag,new_game}.
+--before names the build of an earlier version (its window/vimbo): its music
+sessions run in the same run, alternating with ours, and a second table sets
+the two side by side.
 """
 
 import argparse
@@ -350,12 +353,47 @@ def table(rows):
     return "\n".join("| " + " | ".join(line) + " |" for line in lines)
 
 
-def write_markdown(path, info, loads, rows, notes):
+# ---- against an earlier build ----------------------------------------------
+
+
+def sessions_side_by_side(tools, vimbo, before, display, runs, part):
+    """The music sessions of both builds, one of each in turn, so that both
+    meet the same load; returns {"this build"|"before": (peaks, cpu music on)}."""
+    found = {"this build": ([], []), "before": ([], [])}
+    for i in range(runs):
+        for name, program in (("before", before), ("this build", vimbo)):
+            part(f"side by side {i + 1}, {name}")
+            peak, on, _, _ = measure_session(tools, program, display, random.Random(2024 + i))
+            say(f"  {name}: peak {peak:.1f} MiB, idle CPU {on:.2f} s music on")
+            found[name][0].append(peak)
+            found[name][1].append(on)
+    return found
+
+
+def side_by_side_table(found):
+    median = statistics.median
+    (peaks, cpus), (old_peaks, old_cpus) = found["this build"], found["before"]
+    n = len(peaks)
+    lines = ["| figure (median of %d, the two builds alternating) | before | this build | target |" % n,
+             "| --- | --- | --- | --- |",
+             f"| peak resident memory (VmHWM), 10 s of play, music on | {median(old_peaks):.1f} MiB"
+             f" ({min(old_peaks):.1f}-{max(old_peaks):.1f}) | {median(peaks):.1f} MiB"
+             f" ({min(peaks):.1f}-{max(peaks):.1f}) | < 45.0 MiB |",
+             f"| CPU over 10 s idle, music on | {median(old_cpus):.2f} s ({min(old_cpus):.2f}-"
+             f"{max(old_cpus):.2f}) | {median(cpus):.2f} s ({min(cpus):.2f}-{max(cpus):.2f}) |"
+             " < 0.07 s |"]
+    return "\n".join(lines)
+
+
+def write_markdown(path, info, loads, rows, notes, extra=""):
     begin, end = "<!-- bench:begin -->", "<!-- bench:end -->"
     block = [begin, "", "## Latest run", "", "| machine | |", "|---|---|"]
     block += [f"| {k} | {v} |" for k, v in info.items()]
     block += [f"| 1-minute load before each part | {loads} |", "", table(rows), ""]
-    block += [f"- {n}" for n in notes] + ["", end]
+    block += [f"- {n}" for n in notes] + [""]
+    if extra:
+        block += ["### Against the build before", "", extra, ""]
+    block += [end]
     text = "\n".join(block)
     old = open(path).read() if os.path.exists(path) else "# Vimbo benchmarks\n\n"
     if begin in old and end in old:
@@ -371,6 +409,7 @@ def main():
     parser.add_argument("--build", required=True)
     parser.add_argument("--out", default="BENCHMARKS.md")
     parser.add_argument("--runs", type=int, default=int(os.environ.get("BENCH_RUNS", 10)))
+    parser.add_argument("--before", help="the build dir of an earlier version, measured alongside")
     parser.add_argument("--max-wait", type=float,
                         default=float(os.environ.get("BENCH_MAX_WAIT", 900)),
                         help="seconds, in all, to wait for a quiet machine between parts")
@@ -384,7 +423,8 @@ def main():
 
     def part(name):
         load = wait_for_quiet(deadline)
-        loads.append(("session" if name.startswith("session") else name, load))
+        group = next((g for g in ("session", "side by side") if name.startswith(g)), name)
+        loads.append((group, load))
         say(f"{name} (load {load:.2f})")
 
     with Xvfb() as x:
@@ -399,6 +439,11 @@ def main():
             music_on.append(on)
             quiet.append(off)
             silent.append(was_silent)
+        side_by_side = ""
+        if args.before:
+            found = sessions_side_by_side(tools, vimbo, os.path.abspath(
+                f"{args.before}/window/vimbo"), x.display, args.runs, part)
+            side_by_side = side_by_side_table(found)
         part("drag")
         latencies = measure_drag(tools, vimbo, x.display, 3, 50)
         part("new game")
@@ -421,7 +466,7 @@ def main():
             median(pictures), " s", 0.15, seconds),
         Row(f"peak resident memory (VmHWM), 10 s of play, music on (median of {n})",
             median(peaks), " MiB", 45, mib),
-        Row(f"CPU over 10 s idle, music on (median of {n})", median(music_on), " s", 0.10, cpu),
+        Row(f"CPU over 10 s idle, music on (median of {n})", median(music_on), " s", 0.07, cpu),
         Row(f"CPU over 10 s idle, sound off (median of {n})", median(quiet), " s", 0, cpu),
         Row(f"drag latency, median of {len(latencies)} moves", median(latencies), " ms", 0.001,
             ms),
@@ -450,7 +495,10 @@ def main():
     print()
     for note in notes:
         print(note)
-    write_markdown(args.out, info, ", ".join(load_text), rows, notes)
+    if side_by_side:
+        print()
+        print(side_by_side)
+    write_markdown(args.out, info, ", ".join(load_text), rows, notes, side_by_side)
     print(f"\n(written to {args.out})")
 
 
