@@ -55,10 +55,9 @@ TableKeyboard::TableKeyboard(Form1& form)
     form.table->installEventFilter(this);
     for (int v = 1; v <= kCardCount; ++v)
         form.Carta[v]->installEventFilter(this);
-    // The end of a won game is told before the question comes up, with the
-    // king on its foundation.
+    // The end of a won game is told before the question comes up (Finale
+    // itself shows the king on its foundation first).
     form.game.Finale = [this, finale = std::move(form.game.Finale)] {
-        m_form.showModel();
         tellMessage(toldWin(m_form.game));
         if (finale) finale();
     };
