@@ -15,10 +15,15 @@ const QColor kOutlineYellow(255, 255, 0);
 
 // One tile of the outlines' hatch: yellow lines both ways across the green,
 // one every eight logical pixels, each a one-pixel line, in device pixels.
-QImage hatchTile(const DevicePixels& device) {
+// Made once per screen scale: the table repaints under every dragged card.
+const QImage& hatchTile(const DevicePixels& device) {
+    static QImage tile;
+    static qreal madeFor = 0;
+    if (device.ratio() == madeFor) return tile;
+    madeFor = device.ratio();
     const int side = qRound(8 * device.ratio());
     const int line = device.line();
-    QImage tile(side, side, QImage::Format_ARGB32_Premultiplied);
+    tile = QImage(side, side, QImage::Format_ARGB32_Premultiplied);
     tile.fill(Qt::transparent);
     for (int y = 0; y < side; ++y)
         for (int x = 0; x < side; ++x)
