@@ -15,8 +15,18 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// About 23 ms a block: the rustle follows the card without a noticeable lag.
-constexpr int kFramesPerBlock = 1024;
+// The music plays in long blocks of about 93 ms: the audio thread wakes
+// about eleven times a second, and each wake-up costs about as much as
+// synthesising a block, so a long block keeps the music cheap and leaves the
+// server a deep buffer that a busy machine does not drain.
+constexpr int kMusicFramesPerBlock = 4096;
+// The rustle has a stream of its own, in short blocks of about 12 ms, so that
+// it follows the card at once; it is opened for the rustle and closed soon
+// after, since its many wake-ups would otherwise cost more than the music.
+constexpr int kRustleFramesPerBlock = 512;
+// How long the rustle's stream stays open after the rustle ended: a player
+// turning the stock card after card finds it open.
+constexpr std::chrono::milliseconds kRustleLinger{500};
 // How often an open output looks whether everything has gone quiet.
 constexpr std::chrono::milliseconds kQuietCheck{250};
 // How long the audio start-up lets the window have the machine to itself.
@@ -152,7 +162,15 @@ void AudioEngine::run() {
         // Commands that came meanwhile have already changed the voices, so
         // nothing asked for before this look is missed.
         const auto now = Clock::now();
-        if (wantsOutput()) {
+        const Wanted wanted = wantedNow();
+        // The rustle first: it is the sound a player waits for.
+        if (wanted.rustle) {
+            m_rustleLastHeard = now;
+            if (!m_rustleOpen && !m_rustleShared) openRustleOutput();
+        } else if (m_rustleOpen && now - m_rustleLastHeard >= kRustleLinger) {
+            closeRustleOutput();
+        }
+        if (wanted.music || (wanted.rustle && m_rustleShared)) {
             m_lastHeard = now;
             if (!m_open) openOutput();
         } else if (m_open && now - m_lastHeard >= m_setup.idleClose) {
@@ -161,7 +179,7 @@ void AudioEngine::run() {
 
         lock.lock();
         const auto due = [this] { return m_quit || m_woken || !m_jobs.empty(); };
-        if (m_open)
+        if (m_open || m_rustleOpen)
             m_jobsChanged.wait_for(lock, std::min(kQuietCheck, m_setup.idleClose), due);
         else
             m_jobsChanged.wait(lock, due); // closed: asleep until a command comes
@@ -182,6 +200,12 @@ void AudioEngine::startUp() {
         return;
     }
     m_sdlStarted = true;
+    // The disk driver (a file instead of a sound card) writes every stream it
+    // opens to the same file: there the rustle is mixed into the music's.
+    const char* driver = SDL_GetCurrentAudioDriver();
+    if (driver && std::strcmp(driver, "disk") == 0) shareRustle();
+    // What a desktop's volume control shows for the game and its two streams.
+    SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Vimbo");
     auto synth = FluidSynth::create(m_setup.soundfonts, kSampleRate, m_setup.musicGain);
     if (!synth) {
         m_noSynth = true;
@@ -191,7 +215,8 @@ void AudioEngine::startUp() {
 }
 
 void AudioEngine::tearDown() {
-    closeOutput(); // after this the audio thread is gone
+    closeRustleOutput();
+    closeOutput(); // after this the audio threads are gone
     withVoices([](Voices& voices) { voices.synth.reset(); });
     if (m_sdlStarted) {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
@@ -200,10 +225,10 @@ void AudioEngine::tearDown() {
     m_sdlStarted = false;
 }
 
-bool AudioEngine::wantsOutput() {
-    if (m_noOutput) return false;
+AudioEngine::Wanted AudioEngine::wantedNow() {
+    if (m_noOutput) return {};
     return withVoices([](Voices& voices) {
-        return (voices.synth && voices.music.audible()) || voices.rustle.audible();
+        return Wanted{voices.synth && voices.music.audible(), voices.rustle.audible()};
     });
 }
 
@@ -214,7 +239,8 @@ bool AudioEngine::openOutput() {
     // it opens, and its first block must already carry the sound that opened
     // it, not a block of silence that would put the rustle a block late.
     Mix_HookMusic(&AudioEngine::hook, this);
-    if (Mix_OpenAudioDevice(kSampleRate, AUDIO_S16SYS, 2, kFramesPerBlock, nullptr, 0) != 0) {
+    SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_NAME, "Music");
+    if (Mix_OpenAudioDevice(kSampleRate, AUDIO_S16SYS, 2, kMusicFramesPerBlock, nullptr, 0) != 0) {
         Mix_HookMusic(nullptr, nullptr);
         m_noOutput = true; // no sound card: quiet for the rest of the run
         return false;
@@ -229,6 +255,52 @@ void AudioEngine::closeOutput() {
     Mix_HookMusic(nullptr, nullptr);
     Mix_CloseAudio(); // waits for the audio thread to finish its block
     m_open = false;
+}
+
+bool AudioEngine::openRustleOutput() {
+    SDL_AudioSpec wanted{};
+    wanted.freq = kSampleRate;
+    wanted.format = AUDIO_S16SYS;
+    wanted.channels = 2;
+    wanted.samples = kRustleFramesPerBlock;
+    wanted.callback = &AudioEngine::rustleHook;
+    wanted.userdata = this;
+    SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_NAME, "Card rustle");
+    // SDL converts to whatever the device takes: the callback always gets the
+    // format the rustle was decoded to.
+    const SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &wanted, nullptr, 0);
+    if (device == 0) {
+        // An output that takes one stream only (a sound card without a
+        // mixer): the rustle is mixed into the music's from now on.
+        shareRustle();
+        return false;
+    }
+    m_rustleDevice = device;
+    // Opened paused, with the rustle already under way: its first block
+    // carries the rustle's first samples.
+    SDL_PauseAudioDevice(device, 0);
+    m_rustleOpen = true;
+    return true;
+}
+
+void AudioEngine::closeRustleOutput() {
+    if (!m_rustleOpen) return;
+    // Paused, the stream takes nothing more from the rustle. A rustle that
+    // started just now keeps its stream; one that starts after the pause
+    // opens a new one.
+    SDL_PauseAudioDevice(m_rustleDevice, 1);
+    if (withVoices([](Voices& voices) { return voices.rustle.audible(); })) {
+        SDL_PauseAudioDevice(m_rustleDevice, 0);
+        return;
+    }
+    SDL_CloseAudioDevice(m_rustleDevice); // waits for its audio thread
+    m_rustleDevice = 0;
+    m_rustleOpen = false;
+}
+
+void AudioEngine::shareRustle() {
+    m_rustleShared = true;
+    withVoices([](Voices& voices) { voices.rustleInMusic = true; });
 }
 
 void AudioEngine::decode(const std::vector<std::uint8_t>& bytes, std::uint64_t ticket) {
@@ -254,6 +326,11 @@ void AudioEngine::hook(void* engine, std::uint8_t* stream, int bytes) {
                                            bytes / (2 * static_cast<int>(sizeof(std::int16_t))));
 }
 
+void AudioEngine::rustleHook(void* engine, std::uint8_t* stream, int bytes) {
+    static_cast<AudioEngine*>(engine)->mixRustle(
+        reinterpret_cast<std::int16_t*>(stream), bytes / (2 * static_cast<int>(sizeof(std::int16_t))));
+}
+
 void AudioEngine::mix(std::int16_t* out, int frames) {
     bool musicEnded = false;
     bool rustleEnded = false;
@@ -263,9 +340,19 @@ void AudioEngine::mix(std::int16_t* out, int frames) {
             musicEnded = m_voices.music.render(*m_voices.synth, out, frames);
         else
             std::fill(out, out + 2 * frames, std::int16_t{0});
-        rustleEnded = m_voices.rustle.mixInto(out, frames);
+        if (m_voices.rustleInMusic) rustleEnded = m_voices.rustle.mixInto(out, frames);
     }
     if (musicEnded) m_musicEnded();
+    if (rustleEnded) m_rustleEnded();
+}
+
+void AudioEngine::mixRustle(std::int16_t* out, int frames) {
+    std::fill(out, out + 2 * frames, std::int16_t{0});
+    bool rustleEnded = false;
+    {
+        std::lock_guard lock(m_voices.lock);
+        rustleEnded = m_voices.rustle.mixInto(out, frames);
+    }
     if (rustleEnded) m_rustleEnded();
 }
 

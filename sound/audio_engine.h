@@ -1,12 +1,16 @@
-// The audio output behind the two devices: SDL2_mixer opens the sound card and
-// calls our mix hook from its audio thread, where the music (our sequencer on
-// FluidSynth) and the rustle (decoded wave samples) are rendered under one lock.
+// The audio output behind the two devices, in two streams: SDL2_mixer opens
+// the music's, in long blocks, and calls our mix hook from its audio thread,
+// where the music (our sequencer on FluidSynth) is rendered; the rustle
+// (decoded wave samples) has a stream of its own in short blocks, opened while
+// it sounds, so that it is heard the moment a card lands. Where the output
+// takes one stream only, the rustle is mixed into the music's. Both audio
+// threads play under one lock.
 //
 // A worker thread does everything slow, so the UI thread never waits for audio:
 // starting SDL and loading the soundfont at start-up, decoding the wave, opening
-// the output when something is to be heard and closing it again once all has
-// been quiet for a while (an open output keeps SDL's audio thread busy even when
-// it only plays silence).
+// a stream when something is to be heard on it and closing it again once it
+// has been quiet for a while (an open stream keeps an audio thread busy even
+// when it only plays silence).
 #pragma once
 
 #include "fluid_synth.h"
@@ -43,6 +47,7 @@ public:
         MidiSequencer music{kSampleRate};
         WaveVoice rustle;
         std::unique_ptr<FluidSynth> synth; // set once the soundfont is loaded
+        bool rustleInMusic = false; // the output has no stream for the rustle
     };
 
     explicit AudioEngine(Setup setup);
@@ -70,22 +75,30 @@ public:
     bool silentForGood() const { return m_noOutput; }
     // Known for certain that no music can sound (also: no soundfont).
     bool musicSilentForGood() const { return m_noOutput || m_noSynth; }
-    bool outputOpen() const { return m_open; }
+    bool outputOpen() const { return m_open || m_rustleOpen; }
     // Waits, at most `limit`, for the start-up to be over; true if it is.
     bool waitStarted(std::chrono::milliseconds limit);
 
 private:
+    struct Wanted {
+        bool music = false, rustle = false;
+    };
     static void hook(void* engine, std::uint8_t* stream, int bytes);
+    static void rustleHook(void* engine, std::uint8_t* stream, int bytes);
     void mix(std::int16_t* out, int frames);
+    void mixRustle(std::int16_t* out, int frames);
 
     void run();
     bool waitToStart(); // false: the program ends before the start
     void startUp();
     void tearDown();
     void decode(const std::vector<std::uint8_t>& bytes, std::uint64_t ticket);
-    bool wantsOutput();
+    Wanted wantedNow();
     bool openOutput();
     void closeOutput();
+    bool openRustleOutput();
+    void closeRustleOutput();
+    void shareRustle();
 
     Setup m_setup;
     Voices m_voices;
@@ -105,9 +118,13 @@ private:
     std::atomic<bool> m_noOutput{false};
     std::atomic<bool> m_noSynth{false};
     std::atomic<bool> m_open{false};
+    std::atomic<bool> m_rustleOpen{false};
     // Worker thread only.
     bool m_sdlStarted = false;
+    bool m_rustleShared = false; // the rustle is mixed into the music's stream
+    std::uint32_t m_rustleDevice = 0;
     std::chrono::steady_clock::time_point m_lastHeard;
+    std::chrono::steady_clock::time_point m_rustleLastHeard;
 };
 
 } // namespace vimbo::sound

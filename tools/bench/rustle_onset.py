@@ -6,8 +6,10 @@ for each stock click the rustle's first sample is found in the recording by
 cross-correlation with carta.wav and timed against the moment the click was
 sent (XTest, from this process).
 
-Two cases: the music on (the output stays open) and the music off (the
-output has closed after its idle time and the click opens it again).
+Three cases: the music on (its output stays open), clicks 0.8 s apart; the
+same with clicks 0.35 s apart (the rustle's own stream is still open from the
+click before); and the music off (the output has closed after its idle time
+and the click opens it again).
 
 The server is the one the machine has: PulseAudio, or PipeWire with its
 PulseAudio service (pipewire-pulse); both speak the PulseAudio protocol, so
@@ -342,6 +344,10 @@ def measure(build, kind, count=12, check=False):
             results["music on"], signal = onsets(recorder, sent, template)
             gaps = music_gaps(signal, mark, len(signal))
             if not check:
+                # Clicks in quick succession, as a player turns the stock card
+                # after card: the rustle's own stream is found still open.
+                sent = clicks(game, pointer, count, 0.35)
+                results["music on, quick clicks"], _ = onsets(recorder, sent, template)
                 # Music off (Alt+O, Down, Return), then each click after the
                 # output has closed for quiet (2 s).
                 game.xdotool("windowfocus", "--sync", game.wid, "key", "alt+o", "sleep", "0.3",

@@ -56,12 +56,12 @@ def encode(song, tempo_us, time_sig, programs, name):
     return data
 
 
-def loop_tempo(bpm, quarters, rate=44100, block=1024):
+def loop_tempo(bpm, quarters, rate=44100, block=4096):
     """The tempo (microseconds a quarter) nearest `bpm` at which a piece of
     `quarters` ends a few frames before the end of one of the output's blocks.
     The game starts a piece over on the block after the one where it ended,
     so ending there leaves no gap between the rounds; a smaller block that
-    divides this one (512, 256...) finds the same few frames."""
+    divides this one (2048, 1024...) finds the same few frames."""
     base = 60_000_000 // bpm
     for d in range(4000):
         for t in (base + d, base - d):

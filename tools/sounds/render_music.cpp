@@ -32,7 +32,7 @@ using namespace vimbo::sound;
 
 namespace {
 
-constexpr int kBlock = 1024;
+constexpr int kBlock = 4096; // the music stream's block
 
 int offline(const std::string& piece, const std::string& out, int rounds) {
     const auto bytes = readSoundFile(piece, 4u << 20);
