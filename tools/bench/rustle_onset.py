@@ -15,10 +15,12 @@ The server is the one the machine has: PulseAudio, or PipeWire with its
 PulseAudio service (pipewire-pulse); both speak the PulseAudio protocol, so
 the game (SDL's pulseaudio driver) and parec are the same for both.
 
-Usage: rustle_onset.py --build BUILD-DIR [--clicks 12] [--check]
+Usage: rustle_onset.py --build BUILD-DIR [--clicks 12] [--check | --soak MINUTES]
   --check: only what must never happen, for the test suite: every click has a
   rustle, and the music on a long stretch has no gap (exit status 1 if not,
   77 if no sound server can be started here).
+  --soak: the music for MINUTES with a stock turn every 2 s: its silent
+  stretches (underruns) and the rustles heard whole.
 """
 
 import argparse
@@ -49,14 +51,22 @@ def say(*words):
 # ---- a private sound server -------------------------------------------------
 
 
-def server_kind():
-    """'pipewire' where the machine has PipeWire's PulseAudio service,
-    'pulseaudio' where it has PulseAudio, None where it has neither."""
+def server_kinds():
+    """The servers this machine can start, the desktop's likely one first:
+    'pipewire' where it has PipeWire's PulseAudio service, 'pulseaudio' where
+    it has PulseAudio (a machine may have both programs, one of them idle)."""
+    kinds = []
     if shutil.which("pipewire") and shutil.which("pipewire-pulse") and shutil.which("wireplumber"):
-        return "pipewire"
+        kinds.append("pipewire")
     if shutil.which("pulseaudio"):
-        return "pulseaudio"
-    return None
+        kinds.append("pulseaudio")
+    return kinds
+
+
+def server_kind():
+    """The server the suite's check plays through, None where there is none."""
+    kinds = server_kinds()
+    return kinds[0] if kinds else None
 
 
 class SoundServer:
@@ -268,15 +278,17 @@ def find_onset(signal, template, lo, hi):
     return lo + best, float(score[best])
 
 
-def music_gaps(signal, start, end, block=441):
+def music_gaps(signal, start, end, block=441, where=None):
     """Stretches of 10 ms of digital silence inside [start, end): the music
     broke off (an underrun, a block never delivered). No music at all is one
-    long gap."""
+    long gap. `where`, a list, gets the seconds (from `start`) of each."""
     part = signal[start:end]
     n = len(part) // block
     if n == 0 or np.abs(part).max() < 1000:
         return max(n, 1)
     quiet = np.abs(part[: n * block]).reshape(n, block).max(axis=1) == 0
+    if where is not None:
+        where += [i * block / RATE for i in np.nonzero(quiet)[0]]
     return int(quiet.sum())
 
 
@@ -304,7 +316,7 @@ def clicks(game, pointer, count, pause):
     for _ in range(count):
         time.sleep(pause)
         sent.append(pointer.click())
-    time.sleep(0.5)
+    time.sleep(1.0)
     return sent
 
 
@@ -350,6 +362,10 @@ def measure(build, kind, count=12, check=False):
                 results["music on, quick clicks"], _ = onsets(recorder, sent, template)
                 # Music off (Alt+O, Down, Return), then each click after the
                 # output has closed for quiet (2 s).
+                # A new game first (Alt+G, Return: "Shuffle cards"): the three
+                # cases together turn more cards than one stock holds.
+                game.xdotool("windowfocus", "--sync", game.wid, "key", "alt+g", "sleep", "0.3",
+                             "key", "Return", "sleep", "1.0")
                 game.xdotool("windowfocus", "--sync", game.wid, "key", "alt+o", "sleep", "0.3",
                              "key", "Down", "Return", "sleep", "0.3")
                 pointer.move(game.x + bench.STOCK[0], game.y + bench.STOCK[1])
@@ -362,6 +378,38 @@ def measure(build, kind, count=12, check=False):
             recorder.stop()
         results["server"] = " ".join(server.version())
     return results, gaps
+
+
+def soak(build, kind, minutes):
+    """The music for `minutes` with a stock turn every 2 s (a new game every
+    30): the silent stretches in the music, and the rustles heard whole."""
+    template = rustle_template()
+    with bench.Xvfb() as x, SoundServer(kind) as server:
+        recorder = Recorder(server)
+        game = start_game(build, x.display, server)
+        pointer = Pointer(x.display)
+        found, games = [], []
+        try:
+            mark = recorder.frames
+            end = time.monotonic() + 60 * minutes
+            while time.monotonic() < end:
+                pointer.move(game.x + bench.STOCK[0], game.y + bench.STOCK[1])
+                sent = clicks(game, pointer, 30, 1.0)
+                found += onsets(recorder, sent, template)[0]
+                games.append(recorder.frames)
+                game.xdotool("windowfocus", "--sync", game.wid, "key", "alt+g", "sleep", "0.3",
+                             "key", "Return", "sleep", "1.0")
+            where = []
+            gaps = music_gaps(recorder.samples(), mark, recorder.frames, where=where)
+            if where:
+                say("silent stretches at (s):", " ".join(f"{t:.2f}" for t in where),
+                    "; new games at (s):", " ".join(f"{(t - mark) / RATE:.2f}" for t in games))
+        finally:
+            pointer.close()
+            game.proc.terminate()
+            game.proc.wait(5)
+            recorder.stop()
+        return " ".join(server.version()), gaps, found
 
 
 def summary(found):
@@ -378,11 +426,20 @@ def main():
     parser.add_argument("--build", required=True)
     parser.add_argument("--clicks", type=int, default=12)
     parser.add_argument("--check", action="store_true")
+    parser.add_argument("--soak", type=float, metavar="MINUTES",
+                        help="only the music's gaps over a long session with rustles")
     args = parser.parse_args()
     kind = server_kind()
     if kind is None:
         print("SKIPPED: no sound server (PulseAudio or PipeWire) on this machine")
         sys.exit(77)
+    if args.soak:
+        server, gaps, found = soak(args.build, kind, args.soak)
+        whole = sum(1 for m, score in found if m is not None and score > 0.5)
+        print(f"{server}, {args.soak:g} min: {gaps} silent 10 ms stretches in the music; "
+              f"{whole} of {len(found)} rustles heard whole (match > 0.5), "
+              f"lowest match {min(score for _, score in found):.2f}")
+        sys.exit(1 if gaps or whole < len(found) else 0)
     try:
         results, gaps = measure(args.build, kind, args.clicks, args.check)
     except RuntimeError as error:
