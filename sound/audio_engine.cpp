@@ -203,7 +203,7 @@ void AudioEngine::startUp() {
     // The disk driver (a file instead of a sound card) writes every stream it
     // opens to the same file: there the rustle is mixed into the music's.
     const char* driver = SDL_GetCurrentAudioDriver();
-    if (driver && std::strcmp(driver, "disk") == 0) shareRustle();
+    if (driver && std::strcmp(driver, "disk") == 0) m_rustleShared = true;
     // What a desktop's volume control shows for the game and its two streams.
     SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Vimbo");
     auto synth = FluidSynth::create(m_setup.soundfonts, kSampleRate, m_setup.musicGain);
@@ -257,7 +257,7 @@ void AudioEngine::closeOutput() {
     m_open = false;
 }
 
-bool AudioEngine::openRustleOutput() {
+void AudioEngine::openRustleOutput() {
     SDL_AudioSpec wanted{};
     wanted.freq = kSampleRate;
     wanted.format = AUDIO_S16SYS;
@@ -272,15 +272,14 @@ bool AudioEngine::openRustleOutput() {
     if (device == 0) {
         // An output that takes one stream only (a sound card without a
         // mixer): the rustle is mixed into the music's from now on.
-        shareRustle();
-        return false;
+        m_rustleShared = true;
+        return;
     }
     m_rustleDevice = device;
     // Opened paused, with the rustle already under way: its first block
     // carries the rustle's first samples.
     SDL_PauseAudioDevice(device, 0);
     m_rustleOpen = true;
-    return true;
 }
 
 void AudioEngine::closeRustleOutput() {
@@ -296,11 +295,6 @@ void AudioEngine::closeRustleOutput() {
     SDL_CloseAudioDevice(m_rustleDevice); // waits for its audio thread
     m_rustleDevice = 0;
     m_rustleOpen = false;
-}
-
-void AudioEngine::shareRustle() {
-    m_rustleShared = true;
-    withVoices([](Voices& voices) { voices.rustleInMusic = true; });
 }
 
 void AudioEngine::decode(const std::vector<std::uint8_t>& bytes, std::uint64_t ticket) {
@@ -321,14 +315,19 @@ void AudioEngine::decode(const std::vector<std::uint8_t>& bytes, std::uint64_t t
     withVoices([&](Voices& voices) { voices.rustle.deliver(std::move(samples), ticket); });
 }
 
+namespace {
+int framesIn(int bytes) {
+    return bytes / (2 * static_cast<int>(sizeof(std::int16_t)));
+}
+} // namespace
+
 void AudioEngine::hook(void* engine, std::uint8_t* stream, int bytes) {
-    static_cast<AudioEngine*>(engine)->mix(reinterpret_cast<std::int16_t*>(stream),
-                                           bytes / (2 * static_cast<int>(sizeof(std::int16_t))));
+    static_cast<AudioEngine*>(engine)->mix(reinterpret_cast<std::int16_t*>(stream), framesIn(bytes));
 }
 
 void AudioEngine::rustleHook(void* engine, std::uint8_t* stream, int bytes) {
-    static_cast<AudioEngine*>(engine)->mixRustle(
-        reinterpret_cast<std::int16_t*>(stream), bytes / (2 * static_cast<int>(sizeof(std::int16_t))));
+    static_cast<AudioEngine*>(engine)->mixRustle(reinterpret_cast<std::int16_t*>(stream),
+                                                 framesIn(bytes));
 }
 
 void AudioEngine::mix(std::int16_t* out, int frames) {
@@ -340,7 +339,7 @@ void AudioEngine::mix(std::int16_t* out, int frames) {
             musicEnded = m_voices.music.render(*m_voices.synth, out, frames);
         else
             std::fill(out, out + 2 * frames, std::int16_t{0});
-        if (m_voices.rustleInMusic) rustleEnded = m_voices.rustle.mixInto(out, frames);
+        if (m_rustleShared) rustleEnded = m_voices.rustle.mixInto(out, frames);
     }
     if (musicEnded) m_musicEnded();
     if (rustleEnded) m_rustleEnded();

@@ -47,7 +47,6 @@ public:
         MidiSequencer music{kSampleRate};
         WaveVoice rustle;
         std::unique_ptr<FluidSynth> synth; // set once the soundfont is loaded
-        bool rustleInMusic = false; // the output has no stream for the rustle
     };
 
     explicit AudioEngine(Setup setup);
@@ -96,9 +95,8 @@ private:
     Wanted wantedNow();
     bool openOutput();
     void closeOutput();
-    bool openRustleOutput();
+    void openRustleOutput();
     void closeRustleOutput();
-    void shareRustle();
 
     Setup m_setup;
     Voices m_voices;
@@ -119,9 +117,10 @@ private:
     std::atomic<bool> m_noSynth{false};
     std::atomic<bool> m_open{false};
     std::atomic<bool> m_rustleOpen{false};
+    // The output has no stream for the rustle: it is mixed into the music's.
+    std::atomic<bool> m_rustleShared{false};
     // Worker thread only.
     bool m_sdlStarted = false;
-    bool m_rustleShared = false; // the rustle is mixed into the music's stream
     std::uint32_t m_rustleDevice = 0;
     std::chrono::steady_clock::time_point m_lastHeard;
     std::chrono::steady_clock::time_point m_rustleLastHeard;
