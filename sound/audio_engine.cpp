@@ -24,6 +24,9 @@ constexpr int kMusicFramesPerBlock = 4096;
 // it follows the card at once; it is opened for the rustle and closed soon
 // after, since its many wake-ups would otherwise cost more than the music.
 constexpr int kRustleFramesPerBlock = 512;
+// On PipeWire's own stream the rustle is taken in the server's cycle, which
+// this asks to be about 6 ms while the rustle plays.
+constexpr int kPipeWireRustleFrames = 256;
 // How long the rustle's stream stays open after the rustle ended: a player
 // turning the stock card after card finds it open.
 constexpr std::chrono::milliseconds kRustleLinger{500};
@@ -206,6 +209,13 @@ void AudioEngine::startUp() {
     if (driver && std::strcmp(driver, "disk") == 0) m_rustleShared = true;
     // What a desktop's volume control shows for the game and its two streams.
     SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Vimbo");
+    // A PulseAudio server may be PipeWire's service: there the rustle gets
+    // a stream of PipeWire's own, which plays it without PulseAudio's queue.
+    // Where PipeWire does not link it to an output (there is none: the
+    // machine's sound is PulseAudio's), it is never used.
+    if (driver && std::strcmp(driver, "pulseaudio") == 0)
+        m_pipewire = PipeWireOutput::create("Vimbo", "Card rustle", kSampleRate,
+                                            kPipeWireRustleFrames, &AudioEngine::fillRustle, this);
     auto synth = FluidSynth::create(m_setup.soundfonts, kSampleRate, m_setup.musicGain);
     if (!synth) {
         m_noSynth = true;
@@ -216,7 +226,8 @@ void AudioEngine::startUp() {
 
 void AudioEngine::tearDown() {
     closeRustleOutput();
-    closeOutput(); // after this the audio threads are gone
+    m_pipewire.reset(); // its thread is gone after this
+    closeOutput();      // after this the audio threads are gone
     withVoices([](Voices& voices) { voices.synth.reset(); });
     if (m_sdlStarted) {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
@@ -258,6 +269,12 @@ void AudioEngine::closeOutput() {
 }
 
 void AudioEngine::openRustleOutput() {
+    if (m_pipewire && m_pipewire->linked()) {
+        m_pipewire->setPlaying(true);
+        m_rustleOnPipeWire = true;
+        m_rustleOpen = true;
+        return;
+    }
     SDL_AudioSpec wanted{};
     wanted.freq = kSampleRate;
     wanted.format = AUDIO_S16SYS;
@@ -284,11 +301,26 @@ void AudioEngine::openRustleOutput() {
 
 void AudioEngine::closeRustleOutput() {
     if (!m_rustleOpen) return;
+    const auto rustleAudible = [this] {
+        return withVoices([](Voices& voices) { return voices.rustle.audible(); });
+    };
+    if (m_rustleOnPipeWire) {
+        // The same care as below: a rustle that started just now keeps the
+        // stream going.
+        m_pipewire->setPlaying(false);
+        if (rustleAudible()) {
+            m_pipewire->setPlaying(true);
+            return;
+        }
+        m_rustleOnPipeWire = false;
+        m_rustleOpen = false;
+        return;
+    }
     // Paused, the stream takes nothing more from the rustle. A rustle that
     // started just now keeps its stream; one that starts after the pause
     // opens a new one.
     SDL_PauseAudioDevice(m_rustleDevice, 1);
-    if (withVoices([](Voices& voices) { return voices.rustle.audible(); })) {
+    if (rustleAudible()) {
         SDL_PauseAudioDevice(m_rustleDevice, 0);
         return;
     }
@@ -322,7 +354,12 @@ int framesIn(int bytes) {
 } // namespace
 
 void AudioEngine::hook(void* engine, std::uint8_t* stream, int bytes) {
-    static_cast<AudioEngine*>(engine)->mix(reinterpret_cast<std::int16_t*>(stream), framesIn(bytes));
+    static_cast<AudioEngine*>(engine)->mix(reinterpret_cast<std::int16_t*>(stream),
+                                           framesIn(bytes));
+}
+
+void AudioEngine::fillRustle(void* engine, std::int16_t* out, int frames) {
+    static_cast<AudioEngine*>(engine)->mixRustle(out, frames);
 }
 
 void AudioEngine::rustleHook(void* engine, std::uint8_t* stream, int bytes) {

@@ -15,6 +15,7 @@
 
 #include "fluid_synth.h"
 #include "midi_sequencer.h"
+#include "pipewire_output.h"
 #include "wave_voice.h"
 
 #include <atomic>
@@ -84,6 +85,7 @@ private:
     };
     static void hook(void* engine, std::uint8_t* stream, int bytes);
     static void rustleHook(void* engine, std::uint8_t* stream, int bytes);
+    static void fillRustle(void* engine, std::int16_t* out, int frames);
     void mix(std::int16_t* out, int frames);
     void mixRustle(std::int16_t* out, int frames);
 
@@ -122,6 +124,10 @@ private:
     // Worker thread only.
     bool m_sdlStarted = false;
     std::uint32_t m_rustleDevice = 0;
+    // The rustle's stream straight on PipeWire, where the server is PipeWire
+    // (linked once, set going for each rustle); SDL's stream otherwise.
+    std::unique_ptr<PipeWireOutput> m_pipewire;
+    bool m_rustleOnPipeWire = false;
     std::chrono::steady_clock::time_point m_lastHeard;
     std::chrono::steady_clock::time_point m_rustleLastHeard;
 };

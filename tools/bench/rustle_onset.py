@@ -13,7 +13,8 @@ and the click opens it again).
 
 The server is the one the machine has: PulseAudio, or PipeWire with its
 PulseAudio service (pipewire-pulse); both speak the PulseAudio protocol, so
-the game (SDL's pulseaudio driver) and parec are the same for both.
+the game (SDL's pulseaudio driver) and parec are the same for both; on
+PipeWire the game plays the rustle on a stream of PipeWire's own.
 
 Usage: rustle_onset.py --build BUILD-DIR [--clicks 12] [--check | --soak MINUTES]
   --check: only what must never happen, for the test suite: every click has a
@@ -296,10 +297,13 @@ def music_gaps(signal, start, end, block=441, where=None):
 
 
 def start_game(build, display, server):
-    env = bench.program_env(display, os.devnull)
+    env = {k: v for k, v in bench.program_env(display, os.devnull).items()
+           if not k.startswith(("PULSE_", "PIPEWIRE_", "SDL_DISKAUDIOFILE"))}
+    # Only the private server is within reach, as the desktop's own is on a
+    # player's machine: PulseAudio's socket by PULSE_SERVER, and PipeWire's
+    # (where the server is PipeWire) in the server's runtime folder.
     env.update({k: v for k, v in server.env.items() if k.startswith("PULSE_")})
-    env.update(SDL_AUDIODRIVER="pulseaudio")
-    env.pop("SDL_DISKAUDIOFILE", None)
+    env.update(SDL_AUDIODRIVER="pulseaudio", XDG_RUNTIME_DIR=server.dir)
     game = bench.Game.__new__(bench.Game)
     game.tools = os.path.abspath(f"{build}/tools/bench")
     game.audio = None

@@ -1,0 +1,181 @@
+#include "pipewire_output.h"
+
+#include <dlfcn.h>
+#include <pipewire/pipewire.h>
+#include <spa/param/audio/raw-utils.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <type_traits>
+
+namespace vimbo::sound {
+
+// The few functions of libpipewire the stream needs, found at run time.
+struct PipeWireOutput::Api {
+    void* library = nullptr;
+    decltype(&::pw_init) init = nullptr;
+    decltype(&::pw_deinit) deinit = nullptr;
+    decltype(&::pw_thread_loop_new) loopNew = nullptr;
+    decltype(&::pw_thread_loop_get_loop) loopGet = nullptr;
+    decltype(&::pw_thread_loop_start) loopStart = nullptr;
+    decltype(&::pw_thread_loop_stop) loopStop = nullptr;
+    decltype(&::pw_thread_loop_destroy) loopDestroy = nullptr;
+    decltype(&::pw_thread_loop_lock) lock = nullptr;
+    decltype(&::pw_thread_loop_unlock) unlock = nullptr;
+    decltype(&::pw_properties_new) propertiesNew = nullptr;
+    decltype(&::pw_stream_new_simple) streamNew = nullptr;
+    decltype(&::pw_stream_connect) connect = nullptr;
+    decltype(&::pw_stream_destroy) streamDestroy = nullptr;
+    decltype(&::pw_stream_dequeue_buffer) dequeue = nullptr;
+    decltype(&::pw_stream_queue_buffer) queue = nullptr;
+    decltype(&::pw_stream_set_active) setActive = nullptr;
+
+    bool load() {
+        // Never closed: PipeWire's own threads and exit work may still reach
+        // into the library.
+        library = dlopen("libpipewire-0.3.so.0", RTLD_NOW | RTLD_LOCAL);
+        if (!library) return false;
+        const auto find = [this](auto& function, const char* name) {
+            function =
+                reinterpret_cast<std::remove_reference_t<decltype(function)>>(dlsym(library, name));
+            return function != nullptr;
+        };
+        return find(init, "pw_init") && find(deinit, "pw_deinit") &&
+               find(loopNew, "pw_thread_loop_new") && find(loopGet, "pw_thread_loop_get_loop") &&
+               find(loopStart, "pw_thread_loop_start") && find(loopStop, "pw_thread_loop_stop") &&
+               find(loopDestroy, "pw_thread_loop_destroy") && find(lock, "pw_thread_loop_lock") &&
+               find(unlock, "pw_thread_loop_unlock") && find(propertiesNew, "pw_properties_new") &&
+               find(streamNew, "pw_stream_new_simple") && find(connect, "pw_stream_connect") &&
+               find(streamDestroy, "pw_stream_destroy") &&
+               find(dequeue, "pw_stream_dequeue_buffer") && find(queue, "pw_stream_queue_buffer") &&
+               find(setActive, "pw_stream_set_active");
+    }
+};
+
+struct PipeWireOutput::Stream {
+    PipeWireOutput* owner = nullptr;
+    Api* api = nullptr;
+    Fill fill = nullptr;
+    void* user = nullptr;
+    pw_thread_loop* loop = nullptr;
+    pw_stream* stream = nullptr;
+};
+
+namespace {
+
+constexpr std::uint32_t kFrameBytes = 2 * sizeof(std::int16_t);
+
+void onProcess(void* data) {
+    auto* s = static_cast<PipeWireOutput::Stream*>(data);
+    pw_buffer* buffer = s->api->dequeue(s->stream);
+    if (!buffer) return;
+    spa_data& out = buffer->buffer->datas[0];
+    if (out.data) {
+        std::uint32_t frames = out.maxsize / kFrameBytes;
+        // As much as the cycle asks for: more would wait in PipeWire's queue.
+        if (buffer->requested > 0)
+            frames = std::min(frames, static_cast<std::uint32_t>(buffer->requested));
+        s->fill(s->user, static_cast<std::int16_t*>(out.data), static_cast<int>(frames));
+        out.chunk->offset = 0;
+        out.chunk->stride = kFrameBytes;
+        out.chunk->size = frames * kFrameBytes;
+    }
+    s->api->queue(s->stream, buffer);
+}
+
+} // namespace
+
+// What PipeWire tells of the stream; a friend of the class, to say whether
+// the stream is linked.
+struct PipeWireEvents {
+    static void addBuffer(void* data, pw_buffer*) {
+        auto* s = static_cast<PipeWireOutput::Stream*>(data);
+        // The first buffers show the stream linked to an output and agreed
+        // on a format. Until a rustle is near it has nothing to play.
+        if (!s->owner->m_linked.exchange(true)) s->api->setActive(s->stream, false);
+    }
+    static void stateChanged(void* data, pw_stream_state, pw_stream_state state, const char*) {
+        if (state == PW_STREAM_STATE_ERROR || state == PW_STREAM_STATE_UNCONNECTED)
+            static_cast<PipeWireOutput::Stream*>(data)->owner->m_linked = false;
+    }
+};
+
+std::unique_ptr<PipeWireOutput> PipeWireOutput::create(const char* appName, const char* name,
+                                                       int rate, int frames, Fill fill,
+                                                       void* user) {
+    static const pw_stream_events events = [] {
+        pw_stream_events e{};
+        e.version = PW_VERSION_STREAM_EVENTS;
+        e.state_changed = &PipeWireEvents::stateChanged;
+        e.add_buffer = &PipeWireEvents::addBuffer;
+        e.process = &onProcess;
+        return e;
+    }();
+    auto api = std::make_unique<Api>();
+    if (!api->load()) return nullptr;
+    std::unique_ptr<PipeWireOutput> output(new PipeWireOutput);
+    output->m_api = std::move(api);
+    Api& pw = *output->m_api;
+    pw.init(nullptr, nullptr);
+    output->m_stream = std::make_unique<Stream>();
+    Stream& s = *output->m_stream;
+    s.owner = output.get();
+    s.api = &pw;
+    s.fill = fill;
+    s.user = user;
+    s.loop = pw.loopNew("vimbo-rustle", nullptr);
+    if (!s.loop) return nullptr;
+
+    char latency[32];
+    std::snprintf(latency, sizeof latency, "%d/%d", frames, rate);
+    char nodeRate[32];
+    std::snprintf(nodeRate, sizeof nodeRate, "1/%d", rate);
+    pw_properties* props = pw.propertiesNew(
+        PW_KEY_MEDIA_TYPE, "Audio", PW_KEY_MEDIA_CATEGORY, "Playback", PW_KEY_MEDIA_ROLE, "Game",
+        PW_KEY_APP_NAME, appName, PW_KEY_NODE_NAME, name, PW_KEY_NODE_DESCRIPTION, name,
+        PW_KEY_MEDIA_NAME, name, PW_KEY_NODE_LATENCY, latency, PW_KEY_NODE_RATE, nodeRate, nullptr);
+    pw.lock(s.loop);
+    s.stream = pw.streamNew(pw.loopGet(s.loop), name, props, &events, &s);
+    bool connected = false;
+    if (s.stream) {
+        std::uint8_t podBytes[1024];
+        spa_pod_builder builder{};
+        spa_pod_builder_init(&builder, podBytes, sizeof podBytes);
+        spa_audio_info_raw format{};
+        format.format = SPA_AUDIO_FORMAT_S16_LE;
+        format.rate = static_cast<std::uint32_t>(rate);
+        format.channels = 2;
+        format.position[0] = SPA_AUDIO_CHANNEL_FL;
+        format.position[1] = SPA_AUDIO_CHANNEL_FR;
+        const spa_pod* params[1] = {
+            spa_format_audio_raw_build(&builder, SPA_PARAM_EnumFormat, &format)};
+        // Linked at once, to whatever output the desktop plays on; it runs
+        // only until it has its buffers (an inactive stream would not get
+        // them, and would not show whether it has an output at all).
+        const auto flags =
+            static_cast<pw_stream_flags>(PW_STREAM_FLAG_AUTOCONNECT | PW_STREAM_FLAG_MAP_BUFFERS);
+        connected = params[0] &&
+                    pw.connect(s.stream, PW_DIRECTION_OUTPUT, PW_ID_ANY, flags, params, 1) == 0;
+    }
+    pw.unlock(s.loop);
+    if (!connected || pw.loopStart(s.loop) != 0) return nullptr;
+    return output;
+}
+
+PipeWireOutput::~PipeWireOutput() {
+    if (!m_stream) return;
+    Api& pw = *m_api;
+    if (m_stream->loop) pw.loopStop(m_stream->loop); // PipeWire's thread is gone after this
+    if (m_stream->stream) pw.streamDestroy(m_stream->stream);
+    if (m_stream->loop) pw.loopDestroy(m_stream->loop);
+    pw.deinit();
+}
+
+void PipeWireOutput::setPlaying(bool playing) {
+    Api& pw = *m_api;
+    pw.lock(m_stream->loop);
+    pw.setActive(m_stream->stream, playing);
+    pw.unlock(m_stream->loop);
+}
+
+} // namespace vimbo::sound
