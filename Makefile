@@ -52,7 +52,9 @@ BENCH_BUILD ?= build-release
 bench: setup
 	@test -f $(BENCH_BUILD)/CMakeCache.txt || cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release
 	cmake --build $(BENCH_BUILD) --target vimbo bench_tools -j$(JOBS)
-	python3 tools/bench/bench.py --build $(BENCH_BUILD) --out BENCHMARKS.md \
+	@# Debian's own Python, which has python3-numpy: another python3 first on
+	@# the PATH (a virtual environment, pyenv) may not.
+	/usr/bin/python3 tools/bench/bench.py --build $(BENCH_BUILD) --out BENCHMARKS.md \
 		$(if $(BENCH_BEFORE),--before $(BENCH_BEFORE))
 
 # `make package`: the Debian package, $(PACKAGE_BUILD)/vimbo_<version>_<arch>.deb,
