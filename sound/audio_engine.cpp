@@ -270,8 +270,7 @@ void AudioEngine::closeOutput() {
 
 void AudioEngine::openRustleOutput() {
     if (m_pipewire && m_pipewire->linked()) {
-        m_pipewire->setPlaying(true);
-        m_rustleOnPipeWire = true;
+        m_pipewire->setPlaying(true); // no SDL device: m_rustleDevice stays 0
         m_rustleOpen = true;
         return;
     }
@@ -299,32 +298,25 @@ void AudioEngine::openRustleOutput() {
     m_rustleOpen = true;
 }
 
+void AudioEngine::setRustleGoing(bool going) {
+    if (m_rustleDevice != 0)
+        SDL_PauseAudioDevice(m_rustleDevice, going ? 0 : 1);
+    else
+        m_pipewire->setPlaying(going);
+}
+
 void AudioEngine::closeRustleOutput() {
     if (!m_rustleOpen) return;
-    const auto rustleAudible = [this] {
-        return withVoices([](Voices& voices) { return voices.rustle.audible(); });
-    };
-    if (m_rustleOnPipeWire) {
-        // The same care as below: a rustle that started just now keeps the
-        // stream going.
-        m_pipewire->setPlaying(false);
-        if (rustleAudible()) {
-            m_pipewire->setPlaying(true);
-            return;
-        }
-        m_rustleOnPipeWire = false;
-        m_rustleOpen = false;
+    // Stopped, the stream takes nothing more from the rustle. A rustle that
+    // started just now keeps its stream; one that starts after the stop
+    // opens it again.
+    setRustleGoing(false);
+    if (withVoices([](Voices& voices) { return voices.rustle.audible(); })) {
+        setRustleGoing(true);
         return;
     }
-    // Paused, the stream takes nothing more from the rustle. A rustle that
-    // started just now keeps its stream; one that starts after the pause
-    // opens a new one.
-    SDL_PauseAudioDevice(m_rustleDevice, 1);
-    if (rustleAudible()) {
-        SDL_PauseAudioDevice(m_rustleDevice, 0);
-        return;
-    }
-    SDL_CloseAudioDevice(m_rustleDevice); // waits for its audio thread
+    // PipeWire's stream stays linked, stopped, for the next rustle.
+    if (m_rustleDevice != 0) SDL_CloseAudioDevice(m_rustleDevice); // waits for its audio thread
     m_rustleDevice = 0;
     m_rustleOpen = false;
 }
@@ -363,8 +355,7 @@ void AudioEngine::fillRustle(void* engine, std::int16_t* out, int frames) {
 }
 
 void AudioEngine::rustleHook(void* engine, std::uint8_t* stream, int bytes) {
-    static_cast<AudioEngine*>(engine)->mixRustle(reinterpret_cast<std::int16_t*>(stream),
-                                                 framesIn(bytes));
+    fillRustle(engine, reinterpret_cast<std::int16_t*>(stream), framesIn(bytes));
 }
 
 void AudioEngine::mix(std::int16_t* out, int frames) {

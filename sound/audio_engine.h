@@ -99,6 +99,7 @@ private:
     void closeOutput();
     void openRustleOutput();
     void closeRustleOutput();
+    void setRustleGoing(bool going);
 
     Setup m_setup;
     Voices m_voices;
@@ -125,9 +126,9 @@ private:
     bool m_sdlStarted = false;
     std::uint32_t m_rustleDevice = 0;
     // The rustle's stream straight on PipeWire, where the server is PipeWire
-    // (linked once, set going for each rustle); SDL's stream otherwise.
+    // (linked once, set going for each rustle); SDL's stream otherwise. An
+    // open rustle without an SDL device is on PipeWire's.
     std::unique_ptr<PipeWireOutput> m_pipewire;
-    bool m_rustleOnPipeWire = false;
     std::chrono::steady_clock::time_point m_lastHeard;
     std::chrono::steady_clock::time_point m_rustleLastHeard;
 };

@@ -5,6 +5,7 @@
 #include <spa/param/audio/raw-utils.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <type_traits>
 
@@ -53,12 +54,12 @@ struct PipeWireOutput::Api {
 };
 
 struct PipeWireOutput::Stream {
-    PipeWireOutput* owner = nullptr;
     Api* api = nullptr;
     Fill fill = nullptr;
     void* user = nullptr;
     pw_thread_loop* loop = nullptr;
     pw_stream* stream = nullptr;
+    std::atomic<bool> linked{false};
 };
 
 namespace {
@@ -83,22 +84,19 @@ void onProcess(void* data) {
     s->api->queue(s->stream, buffer);
 }
 
-} // namespace
+void onAddBuffer(void* data, pw_buffer*) {
+    auto* s = static_cast<PipeWireOutput::Stream*>(data);
+    // The first buffers show the stream linked to an output and agreed on a
+    // format. Until a rustle starts it has nothing to play.
+    if (!s->linked.exchange(true)) s->api->setActive(s->stream, false);
+}
 
-// What PipeWire tells of the stream; a friend of the class, to say whether
-// the stream is linked.
-struct PipeWireEvents {
-    static void addBuffer(void* data, pw_buffer*) {
-        auto* s = static_cast<PipeWireOutput::Stream*>(data);
-        // The first buffers show the stream linked to an output and agreed
-        // on a format. Until a rustle is near it has nothing to play.
-        if (!s->owner->m_linked.exchange(true)) s->api->setActive(s->stream, false);
-    }
-    static void stateChanged(void* data, pw_stream_state, pw_stream_state state, const char*) {
-        if (state == PW_STREAM_STATE_ERROR || state == PW_STREAM_STATE_UNCONNECTED)
-            static_cast<PipeWireOutput::Stream*>(data)->owner->m_linked = false;
-    }
-};
+void onStateChanged(void* data, pw_stream_state, pw_stream_state state, const char*) {
+    if (state == PW_STREAM_STATE_ERROR || state == PW_STREAM_STATE_UNCONNECTED)
+        static_cast<PipeWireOutput::Stream*>(data)->linked = false;
+}
+
+} // namespace
 
 std::unique_ptr<PipeWireOutput> PipeWireOutput::create(const char* appName, const char* name,
                                                        int rate, int frames, Fill fill,
@@ -106,8 +104,8 @@ std::unique_ptr<PipeWireOutput> PipeWireOutput::create(const char* appName, cons
     static const pw_stream_events events = [] {
         pw_stream_events e{};
         e.version = PW_VERSION_STREAM_EVENTS;
-        e.state_changed = &PipeWireEvents::stateChanged;
-        e.add_buffer = &PipeWireEvents::addBuffer;
+        e.state_changed = &onStateChanged;
+        e.add_buffer = &onAddBuffer;
         e.process = &onProcess;
         return e;
     }();
@@ -119,7 +117,6 @@ std::unique_ptr<PipeWireOutput> PipeWireOutput::create(const char* appName, cons
     pw.init(nullptr, nullptr);
     output->m_stream = std::make_unique<Stream>();
     Stream& s = *output->m_stream;
-    s.owner = output.get();
     s.api = &pw;
     s.fill = fill;
     s.user = user;
@@ -169,6 +166,10 @@ PipeWireOutput::~PipeWireOutput() {
     if (m_stream->stream) pw.streamDestroy(m_stream->stream);
     if (m_stream->loop) pw.loopDestroy(m_stream->loop);
     pw.deinit();
+}
+
+bool PipeWireOutput::linked() const {
+    return m_stream->linked;
 }
 
 void PipeWireOutput::setPlaying(bool playing) {

@@ -12,7 +12,6 @@
 // without PipeWire runs the game as before, the rustle on SDL's stream.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <memory>
 
@@ -35,7 +34,7 @@ public:
     // Linked to an output and given its buffers: it can play. Until then (and
     // for good where PipeWire has no sound output, as where it serves video
     // only) the stream is of no use.
-    bool linked() const { return m_linked; }
+    bool linked() const;
     // Playing takes a Fill every cycle; stopped, nothing runs.
     void setPlaying(bool playing);
 
@@ -43,12 +42,10 @@ public:
     struct Stream;
 
 private:
-    friend struct PipeWireEvents;
     PipeWireOutput() = default;
 
     std::unique_ptr<Api> m_api;
     std::unique_ptr<Stream> m_stream;
-    std::atomic<bool> m_linked{false};
 };
 
 } // namespace vimbo::sound
