@@ -19,12 +19,15 @@ constexpr int kAllKingsSum = 100;
 
 Game::Game(std::unique_ptr<RandomSource> random) : m_random(std::move(random)) {}
 
-int Game::TopSlot(int column, int row) const {
-    const Stack& stack = TableGrid[column][row];
+int topSlotOf(const Game::Stack& stack) {
     for (int slot = kSlots; slot >= 1; --slot) {
         if (stack[slot] != kNoCard) return slot;
     }
     return 0;
+}
+
+int Game::TopSlot(int column, int row) const {
+    return topSlotOf(TableGrid[column][row]);
 }
 
 CardValue Game::topCard(int column, int row) const {
@@ -71,30 +74,41 @@ void Game::Mescola() {
 }
 
 void Game::Assi(CardValue card) {
-    Stack& target = TableGrid[DropColumn][DropRow];
-    int k = 0;
-    if (isAce(card)) {
-        if (target[1] != kNoCard) return; // one suit per foundation
-        // An ace laid on a foundation is locked there for the rest of the game,
-        // so a foundation never changes its suit.
-        pictures[card].enabled = false;
-    } else {
-        k = TopSlot(DropColumn, DropRow);
-        if (k == 0) return;      // an empty foundation takes only an ace
-        if (k == kSlots) return; // complete up to the king
-        // Suit values are consecutive, so "one more" is the next rank of the same suit.
-        if (card != target[k] + 1) return;
-    }
-    accept(card, k);
+    if (!foundationTakes(TableGrid[DropColumn][DropRow], card)) return;
+    // An ace laid on a foundation is locked there for the rest of the game,
+    // so a foundation never changes its suit.
+    if (isAce(card)) pictures[card].enabled = false;
+    accept(card, TopSlot(DropColumn, DropRow));
 
     if (allKingsHome() && Finale) Finale();
 }
 
 void Game::Decrescente(CardValue card) {
-    const int k = TopSlot(DropColumn, DropRow);
-    if (k == kSlots) return;
-    if (k > 0 && !fitsOnTableau(TableGrid[DropColumn][DropRow][k], card)) return;
-    accept(card, k); // an empty cell of the plus takes any card
+    if (!tableauTakes(TableGrid[DropColumn][DropRow], card)) return;
+    accept(card, TopSlot(DropColumn, DropRow));
+}
+
+bool Game::takes(Cell cell, CardValue card) const {
+    if (!isGridCell(cell.column, cell.row)) return false;
+    const Stack& stack = TableGrid[cell.column][cell.row];
+    return isFoundationCell(cell.column, cell.row) ? foundationTakes(stack, card)
+                                                   : tableauTakes(stack, card);
+}
+
+bool foundationTakes(const Game::Stack& stack, CardValue card) {
+    if (isAce(card)) return stack[1] == kNoCard; // one suit per foundation
+    const int k = topSlotOf(stack);
+    if (k == 0) return false;      // an empty foundation takes only an ace
+    if (k == kSlots) return false; // complete up to the king
+    // Suit values are consecutive, so "one more" is the next rank of the same suit.
+    return card == stack[k] + 1;
+}
+
+bool tableauTakes(const Game::Stack& stack, CardValue card) {
+    const int k = topSlotOf(stack);
+    if (k == kSlots) return false;
+    // An empty cell of the plus takes any card.
+    return k == 0 || fitsOnTableau(stack[k], card);
 }
 
 void Game::accept(CardValue card, int k) {

@@ -82,6 +82,9 @@ public:
     // change nothing. Assi: a foundation corner. Decrescente: the plus.
     void Assi(CardValue card);
     void Decrescente(CardValue card);
+    // Whether the rule of the cell would take the card now, without placing
+    // it: the question both rules above answer first.
+    bool takes(Cell cell, CardValue card) const;
 
     // Turn the next stock card face up onto the waste pile, in front. Returns
     // the card, or kNoCard when the stock is used up.
@@ -108,5 +111,12 @@ private:
 // other suit length (coins and cups short, clubs and swords long). A nine goes
 // on a king; nothing goes on an ace.
 bool fitsOnTableau(CardValue top, CardValue card);
+
+// The two rules on a stack: a foundation takes an ace while empty and then
+// the next card of its suit up to the king; a cell of the plus takes any card
+// while empty and then a card that fits on its top, up to ten cards.
+int topSlotOf(const Game::Stack& stack);
+bool foundationTakes(const Game::Stack& stack, CardValue card);
+bool tableauTakes(const Game::Stack& stack, CardValue card);
 
 } // namespace vimbo

@@ -38,6 +38,9 @@ KeyOutcome TableKeys::press(TableKey key) {
     // While the mouse holds a card, the keys leave it alone.
     if (m_carried == kNoCard && m_hand.Dragging) return outcome(What::Ignored);
     m_handlers.hidePanels(); // every key on the table, as every press
+    // The summary tells and changes nothing: not even the cursor shows.
+    if (key == TableKey::Summary) return outcome(What::Summary);
+    if (key == TableKey::Hint) return hint();
     if (!m_shown) {
         m_shown = true;
         return outcome(What::CursorShown);
@@ -58,6 +61,9 @@ KeyOutcome TableKeys::press(TableKey key) {
     case TableKey::TurnStock:
         if (m_carried != kNoCard) return outcome(What::Ignored);
         return turnStock();
+    case TableKey::Summary:
+    case TableKey::Hint:
+        break;
     }
     return outcome(What::Ignored);
 }
@@ -121,17 +127,18 @@ KeyOutcome TableKeys::putDown() {
     m_handlers.cardUp(card, pointer.left - at.left, pointer.top - at.top);
     m_carried = kNoCard;
     // The fourth king won the game, and the answer dealt a new one.
-    if (m_game.deals != deal) return outcome(What::NewDeal, card, top);
+    if (m_game.deals != deal) return outcome(What::NewDeal, card, top, target);
     const bool placed = m_game.CardPlaced;
     // As with the mouse, a click follows when the release lands on the card
     // where it now lies: on the cell that took it, or back at home.
     const Point now = placed ? m_game.pictures[card].place : m_handlers.pictureAt(card);
     if (lies(now, pointer)) m_handlers.cardClick(card);
-    if (placed) return outcome(What::Placed, card, top);
+    if (placed) return outcome(What::Placed, card, top, target);
     const bool ownPlace = target == m_origin;
     m_cursor = m_origin; // the cursor goes back with the card
-    if (!isGridCell(target.column, target.row) || ownPlace) return outcome(What::Returned, card);
-    return outcome(What::Refused, card, top);
+    if (!isGridCell(target.column, target.row) || ownPlace)
+        return outcome(What::Returned, card, kNoCard, target);
+    return outcome(What::Refused, card, top, target);
 }
 
 KeyOutcome TableKeys::turnStock() {
@@ -149,7 +156,23 @@ KeyOutcome TableKeys::cancel() {
     m_handlers.cancelDrag();
     m_carried = kNoCard;
     m_cursor = m_origin;
-    return outcome(What::Cancelled, card);
+    return outcome(What::Cancelled, card, kNoCard, m_origin);
+}
+
+KeyOutcome TableKeys::hint() {
+    KeyOutcome told = outcome(What::Hinted);
+    if (m_carried != kNoCard) {
+        // Carrying: where this card may go; the cursor stays with it.
+        told.hint = placeFor(m_game, m_carried, m_origin);
+        return told;
+    }
+    told.hint = findHint(m_game);
+    if (told.hint.kind == Hint::Kind::Move) {
+        m_shown = true;
+        m_cursor = told.hint.from;
+        told.place = m_cursor;
+    }
+    return told;
 }
 
 void TableKeys::hideCursor() {

@@ -2,13 +2,15 @@
 // cells of the grid and, right of its bottom row, the waste pile and then the
 // stock. Space or Return picks up the front card of a place, the arrows carry
 // it, Space or Return puts it down, Escape puts it back untouched; on the stock
-// the same key turns a card. Every key stands for a mouse gesture and reaches
+// the same key turns a card. Two keys only tell: the whole table, and a hint
+// (which takes the cursor to the card it names). Every key stands for a mouse gesture and reaches
 // the same handlers the mouse does, so the rules, the state and the sounds are
 // the mouse's own. Qt-free: the window forwards the keys and draws the cursor.
 #pragma once
 
 #include "card_handling.h"
 #include "game.h"
+#include "hint.h"
 
 #include <cstdint>
 
@@ -44,7 +46,7 @@ public:
     virtual void hidePanels() = 0;
 };
 
-enum class TableKey { Left, Right, Up, Down, Act, Cancel, TurnStock };
+enum class TableKey { Left, Right, Up, Down, Act, Cancel, TurnStock, Summary, Hint };
 
 // What a key did, for the window to show and to tell.
 struct KeyOutcome {
@@ -63,11 +65,15 @@ struct KeyOutcome {
         StockTurned,     // `card` is the card turned
         StockEmpty,
         NewDeal, // the put-down won the game and a new one was dealt meanwhile
+        Summary, // the whole table, to be told
+        Hinted,  // `hint` found; a move's card is under the cursor now
     };
     What what = What::Ignored;
     CardValue card = kNoCard;
     CardValue under = kNoCard;
-    Cell place; // where the cursor is now
+    Cell place;  // where the cursor is now
+    Cell target; // where a put-down was aimed
+    Hint hint;
 };
 
 class TableKeys {
@@ -96,11 +102,12 @@ private:
     KeyOutcome putDown();
     KeyOutcome turnStock();
     KeyOutcome cancel();
+    KeyOutcome hint();
     // The card a press at the place would take, kNoCard for none.
     CardValue frontCard(Cell place) const;
-    KeyOutcome outcome(KeyOutcome::What what, CardValue card = kNoCard,
-                       CardValue under = kNoCard) const {
-        return {what, card, under, m_cursor};
+    KeyOutcome outcome(KeyOutcome::What what, CardValue card = kNoCard, CardValue under = kNoCard,
+                       Cell target = {}) const {
+        return {what, card, under, m_cursor, target, {}};
     }
 
     const Game& m_game;

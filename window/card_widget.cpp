@@ -1,9 +1,9 @@
 #include "card_widget.h"
 
-#include "accessible_names.h"
 #include "art.h"
 #include "device_pixels.h"
 #include "geometry.h"
+#include "table_words.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -13,7 +13,7 @@ namespace vimbo {
 CardWidget::CardWidget(int card, QWidget* table) : QWidget(table), m_card(card) {
     setFixedSize(kCardWidth, kCardHeight);
     setAttribute(Qt::WA_OpaquePaintEvent);
-    setAccessibleName(cardName(card));
+    setAccessibleName(QString::fromStdString(cardName(static_cast<CardValue>(card))));
     // Moves are wanted only while a button is held: no tracking.
     hide();
 }

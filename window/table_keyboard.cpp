@@ -1,8 +1,8 @@
 #include "table_keyboard.h"
 
-#include "accessible_names.h"
 #include "form1.h"
 #include "table_cursor.h"
+#include "table_words.h"
 
 #include <QAccessible>
 #include <QKeyEvent>
@@ -25,6 +25,8 @@ bool keyFor(const QKeyEvent* event, TableKey& key) {
         {Qt::Key_Space, TableKey::Act},   {Qt::Key_Return, TableKey::Act},
         {Qt::Key_Enter, TableKey::Act},   {Qt::Key_Escape, TableKey::Cancel},
         {Qt::Key_T, TableKey::TurnStock}, // turns a card wherever the cursor is
+        {Qt::Key_S, TableKey::Summary},   // says the whole table
+        {Qt::Key_H, TableKey::Hint},      // names a move, the cursor on its card
     };
     for (const auto& [qtKey, tableKey] : keys) {
         if (event->key() != qtKey) continue;
@@ -58,7 +60,7 @@ TableKeyboard::TableKeyboard(Form1& form)
     // The end of a won game is told before the question comes up (Finale
     // itself shows the king on its foundation first).
     form.game.Finale = [this, finale = std::move(form.game.Finale)] {
-        tellMessage(toldWin(m_form.game));
+        tellMessage(QString::fromStdString(toldWin(m_form.game)));
         if (finale) finale();
     };
 }
@@ -102,7 +104,7 @@ void TableKeyboard::tell(const KeyOutcome& outcome, Cell before) {
         focusCursor();
         return;
     }
-    const QString message = toldAfter(outcome);
+    const QString message = QString::fromStdString(toldAfter(outcome, m_form.game));
     if (outcome.place != before) {
         // The cursor went elsewhere: its new place is spoken with what happened.
         m_message = message;
@@ -141,7 +143,7 @@ void TableKeyboard::modelShown() {
     }
     if (m_form.game.deals != m_toldDeal) {
         m_toldDeal = m_form.game.deals;
-        tellMessage(toldDeal(m_form.game));
+        tellMessage(QString::fromStdString(toldDeal(m_form.game)));
     }
     drawCursor();
 }
@@ -149,7 +151,7 @@ void TableKeyboard::modelShown() {
 void TableKeyboard::describeCards() {
     for (int v = 1; v <= kCardCount; ++v) {
         CardWidget* card = m_form.Carta[v];
-        const QString where = vimbo::placeDescription(m_form.game.pictures[v].place);
+        const QString where = QString::fromStdString(cardWhere(m_form.game.pictures[v].place));
         if (card->accessibleDescription() == where) continue;
         const bool wasInPlay = card->accessibleDescription() != QLatin1String("not in play");
         card->setAccessibleDescription(where);
@@ -185,7 +187,7 @@ void TableKeyboard::drawCursor() {
 }
 
 QString TableKeyboard::placeName(Cell place) const {
-    return vimbo::placeName(place, m_form.game);
+    return QString::fromStdString(vimbo::placeName(place, m_form.game));
 }
 
 QString TableKeyboard::placeDescription(Cell place) const {

@@ -1,104 +1,15 @@
 // The keyboard cursor: where the arrows take it, and that every key play ends
 // in the same game and the same sounds as the mouse gesture it stands for.
-#include "table_keys.h"
+#include "key_table.h"
 
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
 using namespace vimbo;
+using namespace vimbo::testing;
 
 namespace {
 
 using What = KeyOutcome::What;
-
-// Aces of coins, cups, clubs, swords and the king of swords dealt (top, left,
-// centre, right, bottom: ace of coins, ace of cups, king of swords, ace of
-// clubs, ace of swords); the stock holds the rest suit by suit, in rank order.
-std::vector<int> winnableDeck() {
-    std::vector<int> order{1, 11, 40, 21, 31};
-    for (int suit = 0; suit < 4; ++suit)
-        for (int rank = 2; rank <= (suit == 3 ? 9 : 10); ++rank)
-            order.push_back(suit * 10 + rank);
-    return order;
-}
-
-// The window's part as plain data: the pictures go where the game says once a
-// drag is over (as the window's handlers show the model), the sounds are logged.
-struct Table : CardTable, TableHandlers {
-    Game game{std::make_unique<ScriptedDraws>(winnableDeck())};
-    CardHandling hand{game, *this};
-    TableKeys keys{game, hand, *this};
-    std::array<Point, kCardCount + 1> at{};
-    std::vector<std::string> sounds;
-    int wins = 0;
-
-    Table() {
-        game.Finale = [this] { ++wins; };
-        game.parkAllCards();
-        game.showStock();
-        game.Mescola();
-        show();
-    }
-    void show() {
-        for (int v = 1; v <= kCardCount; ++v)
-            at[v] = game.pictures[v].place;
-    }
-
-    Point pictureAt(CardValue card) const override { return at[card]; }
-    void movePicture(CardValue card, Point place) override { at[card] = place; }
-    void raisePicture(CardValue) override {}
-    void HidePanels() override {}
-    void PlayCardRustle() override { sounds.push_back("rustle"); }
-    void PlayClickRustle() override { sounds.push_back("click"); }
-
-    void cardDown(CardValue card, int x, int y) override {
-        hand.Carta_MouseDown(card, MouseButton::Left, x, y);
-    }
-    void cardMove(CardValue card, int x, int y) override { hand.Carta_MouseMove(card, x, y); }
-    void cardUp(CardValue card, int x, int y) override {
-        hand.Carta_MouseUp(card, MouseButton::Left, x, y);
-        show();
-    }
-    void cardClick(CardValue card) override { hand.Carta_Click(card); }
-    void stockClick() override {
-        sounds.push_back("rustle");
-        if (game.turnStock() != kNoCard) show();
-    }
-    void cancelDrag() override { hand.cancelDrag(); }
-    void hidePanels() override {}
-
-    // The mouse: grab the card's middle, drag it over the point, let go; a
-    // click follows when the card then lies under the pointer.
-    void drag(CardValue card, Point to) {
-        cardDown(card, 31, 51);
-        cardMove(card, to.left - at[card].left, to.top - at[card].top);
-        cardUp(card, to.left - at[card].left, to.top - at[card].top);
-        const int x = to.left - at[card].left, y = to.top - at[card].top;
-        if (x >= 0 && x < kCardWidth && y >= 0 && y < kCardHeight) cardClick(card);
-    }
-
-    // The keys: arrows to the place (down to the bottom row first when the
-    // waste pile or the stock is wanted), then Space.
-    KeyOutcome go(Cell to) {
-        walk(to);
-        return keys.press(TableKey::Act);
-    }
-    void walk(Cell to) {
-        while (keys.cursor().column > kGridSize && keys.cursor() != to)
-            keys.press(TableKey::Left);
-        const int row = to.column > kGridSize ? kGridSize : to.row;
-        while (keys.cursor().row != row)
-            keys.press(keys.cursor().row < row ? TableKey::Down : TableKey::Up);
-        while (keys.cursor().column != to.column)
-            keys.press(keys.cursor().column < to.column ? TableKey::Right : TableKey::Left);
-    }
-    KeyOutcome carry(Cell from, Cell to) {
-        go(from);
-        return go(to);
-    }
-};
 
 Cell homeOf(int card) {
     static const Cell corners[4] = {{1, 1}, {3, 1}, {1, 3}, {3, 3}};
