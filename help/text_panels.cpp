@@ -5,6 +5,7 @@
 #include <QEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QTimer>
 
 namespace vimbo::help {
 
@@ -52,7 +53,11 @@ TextPanel::TextPanel(QWidget* table, std::string_view text, QColor background, b
     setFrameShape(QFrame::Box);
     setFrameShadow(QFrame::Plain);
     setLineWidth(1);
-    setTextInteractionFlags(Qt::NoTextInteraction);
+    // The keys read it line by line, as a screen reader follows a caret,
+    // which is drawn no wider than nothing: to the eye the panel is plain
+    // text. The mouse never selects (see eventFilter), and Tab never stops here.
+    setTextInteractionFlags(Qt::TextSelectableByKeyboard);
+    setCursorWidth(0);
     setFocusPolicy(Qt::NoFocus);
     setContextMenuPolicy(Qt::NoContextMenu);
     QPalette pal = palette();
@@ -103,16 +108,19 @@ Panels::Panels(QWidget* table)
     Text3->setAccessibleName(QStringLiteral("Rules in Italian"));
     Text4->setAccessibleName(QStringLiteral("About Vimbo"));
     for (TextPanel* panel : {Text2, Text3, Text4})
-        panel->setAccessibleDescription(QStringLiteral("Click to close"));
+        panel->setAccessibleDescription(QStringLiteral("Escape or a click closes it"));
     connect(Text2, &TextPanel::clicked, this, &Panels::Text2_Click);
     connect(Text3, &TextPanel::clicked, this, &Panels::Text3_Click);
     connect(Text4, &TextPanel::clicked, this, &Panels::Text4_Click);
 }
 
 void Panels::HidePanels() {
+    const bool reading = Text2->hasFocus() || Text3->hasFocus() || Text4->hasFocus();
     Text2->hide();
     Text3->hide();
     Text4->hide();
+    // The keys go back to the table the panel lay over.
+    if (reading) static_cast<QWidget*>(parent())->setFocus(Qt::OtherFocusReason);
 }
 
 void Panels::toggle(TextPanel* panel, TextPanel* other1, TextPanel* other2) {
@@ -121,8 +129,15 @@ void Panels::toggle(TextPanel* panel, TextPanel* other1, TextPanel* other2) {
     if (panel->isHidden()) {
         panel->show();
         panel->raise();
+        // The panel takes the keys, and a screen reader reads it from the top.
+        // Later, not now: a menu that closes gives the keys back to whatever
+        // had them before it opened.
+        panel->moveCursor(QTextCursor::Start);
+        QTimer::singleShot(0, panel, [panel] {
+            if (panel->isVisible()) panel->setFocus(Qt::OtherFocusReason);
+        });
     } else {
-        panel->hide();
+        HidePanels();
     }
 }
 

@@ -71,6 +71,7 @@ public:
     // move the rules allow is still truer than the word that there is none.
     // With `anyWay`, the first way found will do: only whether there is one counts.
     bool firstUsefulStep(Step& first, bool anyWay = false) const;
+    bool won() const { return cardsHome(m_root) == kCardCount; }
 
 private:
     // The card a place gives up: its top, save an ace on its foundation,
@@ -183,8 +184,10 @@ Hint findHint(const Game& game) {
 
 bool isStuck(const Game& game) {
     if (game.stockVisible && game.cardsLeftInStock() > 0) return false;
+    const Search search(game);
+    if (search.won()) return false;
     Step step;
-    return !Search(game).firstUsefulStep(step, true);
+    return !search.firstUsefulStep(step, true);
 }
 
 Hint placeFor(const Game& game, CardValue card, Cell from) {

@@ -23,7 +23,8 @@ struct Hint {
 
 Hint findHint(const Game& game);
 // Whether the game can go no further: the stock used up, and nothing on the
-// table brings a card home or off the waste pile (what findHint calls NoMoveLeft).
+// table brings a card home or off the waste pile (what findHint calls
+// NoMoveLeft). A won game is not stuck.
 bool isStuck(const Game& game);
 // Where a card carried from `from` may be put down: a foundation first, then
 // a card of the plus, then an empty place.

@@ -1,8 +1,9 @@
 // The table as assistive tools see it: a pane holding the cards in play, the
-// panels, and the eleven places the keyboard cursor visits (the nine cells,
-// the waste pile, the stock), each an accessible object of its own that takes
-// the accessible focus when the cursor reaches it. Cards not in play (the
-// stock's, face down) are not in the tree at all.
+// panels, a list of the eleven places the keyboard cursor visits (the nine
+// cells, the waste pile, the stock), each an accessible object that takes the
+// accessible focus when the cursor reaches it, and a status bar through which
+// the table tells what happened. Cards not in play (the stock's, face down)
+// are not in the tree at all.
 #pragma once
 
 #include "geometry.h"
@@ -27,7 +28,9 @@ class PlaceSource {
 public:
     virtual ~PlaceSource() = default;
     virtual QString placeName(Cell place) const = 0;
-    virtual QString placeDescription(Cell place) const = 0;
+    // Where a card lies ("at the left of the plus"), asked for when wanted:
+    // a new deal moves forty cards, and forty events would drown what is told.
+    virtual QString cardWhere(const QWidget* card) const = 0;
     virtual bool hasCursor(Cell place) const = 0;
     // Whether the card picture is in play, and so in the tree.
     virtual bool inPlay(const QWidget* card) const = 0;
@@ -38,5 +41,8 @@ void installTableAccessibility();
 
 // The accessible object of a place on the given table.
 QAccessibleInterface* accessiblePlace(QWidget* table, Cell place);
+
+// Has the screen reader say the sentence once, now, whatever has the focus.
+void tellScreenReader(QWidget* table, const QString& sentence);
 
 } // namespace vimbo

@@ -6,6 +6,7 @@
 
 #include <QAccessible>
 #include <QKeyEvent>
+#include <QTimer>
 
 #include <utility>
 
@@ -16,14 +17,20 @@ namespace {
 using What = KeyOutcome::What;
 
 bool keyFor(const QKeyEvent* event, TableKey& key) {
-    // Alt and Ctrl combinations belong to the menus.
-    if (event->modifiers() & (Qt::AltModifier | Qt::ControlModifier | Qt::MetaModifier))
+    // Alt and Ctrl combinations belong to the menus, and the keypad to the
+    // screen reader (Orca's Where Am I is its Enter, its review keys the
+    // arrows); a slow machine may let one of those through to the program.
+    if (event->modifiers() &
+        (Qt::AltModifier | Qt::ControlModifier | Qt::MetaModifier | Qt::KeypadModifier))
         return false;
     static const std::pair<int, TableKey> keys[] = {
-        {Qt::Key_Left, TableKey::Left},   {Qt::Key_Right, TableKey::Right},
-        {Qt::Key_Up, TableKey::Up},       {Qt::Key_Down, TableKey::Down},
-        {Qt::Key_Space, TableKey::Act},   {Qt::Key_Return, TableKey::Act},
-        {Qt::Key_Enter, TableKey::Act},   {Qt::Key_Escape, TableKey::Cancel},
+        {Qt::Key_Left, TableKey::Left},
+        {Qt::Key_Right, TableKey::Right},
+        {Qt::Key_Up, TableKey::Up},
+        {Qt::Key_Down, TableKey::Down},
+        {Qt::Key_Space, TableKey::Act},
+        {Qt::Key_Return, TableKey::Act},
+        {Qt::Key_Escape, TableKey::Cancel},
         {Qt::Key_T, TableKey::TurnStock}, // turns a card wherever the cursor is
         {Qt::Key_S, TableKey::Summary},   // says the whole table
         {Qt::Key_H, TableKey::Hint},      // names a move, the cursor on its card
@@ -60,7 +67,7 @@ TableKeyboard::TableKeyboard(Form1& form)
     // The end of a won game is told before the question comes up (Finale
     // itself shows the king on its foundation first).
     form.game.Finale = [this, finale = std::move(form.game.Finale)] {
-        tellMessage(QString::fromStdString(toldWin(m_form.game)));
+        say(toldWin(m_form.game));
         if (finale) finale();
     };
 }
@@ -71,6 +78,11 @@ bool TableKeyboard::eventFilter(QObject* watched, QEvent* event) {
         m_keys.hideCursor();
         drawCursor();
         notify(QAccessible::queryAccessibleInterface(m_form.table), QAccessible::Focus);
+    }
+    if (event->type() == QEvent::FocusIn && watched == m_form.table) {
+        // Back from a menu, a panel or the question after a win: Qt speaks
+        // for the table itself first; the cursor's place is told after that.
+        QTimer::singleShot(0, this, &TableKeyboard::focusCursor);
     }
     if (event->type() == QEvent::KeyPress && watched == m_form.table)
         return keyPressed(static_cast<const QKeyEvent*>(event));
@@ -98,34 +110,14 @@ bool TableKeyboard::keyPressed(const QKeyEvent* event) {
 }
 
 void TableKeyboard::tell(const KeyOutcome& outcome, Cell before) {
-    if (outcome.what == What::Ignored || outcome.what == What::Stayed) return;
-    if (outcome.what == What::NewDeal) {
-        // After the question: back on the table, with the new deal.
-        focusCursor();
-        return;
-    }
-    const QString message = QString::fromStdString(toldAfter(outcome, m_form.game));
-    if (outcome.place != before) {
-        // The cursor went elsewhere: its new place is spoken with what happened.
-        m_message = message;
-        focusCursor();
-    } else {
-        tellMessage(message);
-    }
+    if (outcome.what == What::Ignored) return;
+    // After a win the new deal has been told already; the place comes after.
+    if (outcome.what != What::NewDeal) say(toldAfter(outcome, m_form.game));
+    if (outcome.place != before || outcome.what == What::NewDeal) focusCursor();
 }
 
-void TableKeyboard::tellMessage(const QString& message) {
-    m_message = message;
-    if (m_keys.cursorShown()) {
-        notify(accessiblePlace(m_form.table, m_keys.cursor()), QAccessible::DescriptionChanged);
-        return;
-    }
-    // No cursor: the table itself is focused, and tells.
-    if (m_form.table->accessibleDescription() == message)
-        notify(QAccessible::queryAccessibleInterface(m_form.table),
-               QAccessible::DescriptionChanged);
-    else
-        m_form.table->setAccessibleDescription(message);
+void TableKeyboard::say(const std::string& sentence) {
+    tellScreenReader(m_form.table, QString::fromStdString(sentence));
 }
 
 void TableKeyboard::focusCursor() {
@@ -143,23 +135,32 @@ void TableKeyboard::modelShown() {
     }
     if (m_form.game.deals != m_toldDeal) {
         m_toldDeal = m_form.game.deals;
-        tellMessage(QString::fromStdString(toldDeal(m_form.game)));
+        say(toldDeal(m_form.game));
+    }
+    // Whether the game is stuck is told after what the key or the mouse did.
+    if (!m_stuckCheckDue && m_toldStuck != m_form.game.deals) {
+        m_stuckCheckDue = true;
+        QTimer::singleShot(0, this, &TableKeyboard::tellIfStuck);
     }
     drawCursor();
 }
 
+void TableKeyboard::tellIfStuck() {
+    m_stuckCheckDue = false;
+    if (m_form.hasEnded() || m_toldStuck == m_form.game.deals || !isStuck(m_form.game)) return;
+    m_toldStuck = m_form.game.deals;
+    say(toldHint({Hint::Kind::NoMoveLeft, kNoCard, {}, {}, kNoCard}));
+}
+
 void TableKeyboard::describeCards() {
+    // A card coming into play or leaving it comes into the tree or leaves it.
     for (int v = 1; v <= kCardCount; ++v) {
         CardWidget* card = m_form.Carta[v];
-        const QString where = QString::fromStdString(cardWhere(m_form.game.pictures[v].place));
-        if (card->accessibleDescription() == where) continue;
-        const bool wasInPlay = card->accessibleDescription() != QLatin1String("not in play");
-        card->setAccessibleDescription(where);
-        if (wasInPlay != inPlay(card)) {
-            QAccessibleEvent event(card, inPlay(card) ? QAccessible::ObjectShow
-                                                      : QAccessible::ObjectHide);
-            QAccessible::updateAccessibility(&event);
-        }
+        if (m_inTree[v] == inPlay(card)) continue;
+        m_inTree[v] = inPlay(card);
+        QAccessibleEvent event(card,
+                               m_inTree[v] ? QAccessible::ObjectShow : QAccessible::ObjectHide);
+        QAccessible::updateAccessibility(&event);
     }
 }
 
@@ -190,8 +191,11 @@ QString TableKeyboard::placeName(Cell place) const {
     return QString::fromStdString(vimbo::placeName(place, m_form.game));
 }
 
-QString TableKeyboard::placeDescription(Cell place) const {
-    return hasCursor(place) ? m_message : QString();
+QString TableKeyboard::cardWhere(const QWidget* card) const {
+    const auto* widget = qobject_cast<const CardWidget*>(card);
+    return widget ? QString::fromStdString(
+                        vimbo::cardWhere(m_form.game.pictures[widget->card()].place))
+                  : QString();
 }
 
 bool TableKeyboard::hasCursor(Cell place) const {

@@ -1,8 +1,8 @@
 // The keyboard's glue in the window: forwards the table's keys to the cursor
 // (vimbo::TableKeys), draws the cursor and a carried card's shadow, and tells
-// assistive tools every change of the table through the places' accessible
-// objects: focus when the cursor moves, names when what lies there changes,
-// the description of the focused place for what just happened.
+// the screen reader every change of the table: what just happened, in a
+// sentence of its own, then the place the cursor moved to, by the focus of
+// its accessible object; a place's name follows what lies there.
 #pragma once
 
 #include "accessible_places.h"
@@ -11,6 +11,7 @@
 #include <QObject>
 
 #include <array>
+#include <string>
 
 class QKeyEvent;
 
@@ -25,13 +26,13 @@ class TableKeyboard : public QObject, public PlaceSource, private TableHandlers 
 public:
     explicit TableKeyboard(Form1& form);
 
-    // After every showing of the model: descriptions, names, a new deal told,
-    // the cursor drawn where it now is.
+    // After every showing of the model: descriptions, names, a new deal told
+    // (and, once, a game that can go no further), the cursor drawn where it now is.
     void modelShown();
     const TableKeys& keys() const { return m_keys; }
 
     QString placeName(Cell place) const override;
-    QString placeDescription(Cell place) const override;
+    QString cardWhere(const QWidget* card) const override;
     bool hasCursor(Cell place) const override;
     bool inPlay(const QWidget* card) const override;
 
@@ -41,8 +42,9 @@ protected:
 private:
     bool keyPressed(const QKeyEvent* event);
     void tell(const KeyOutcome& outcome, Cell before);
-    void tellMessage(const QString& message);
+    void say(const std::string& sentence);
     void focusCursor();
+    void tellIfStuck();
     void drawCursor();
     void describeCards();
 
@@ -59,9 +61,11 @@ private:
     TableKeys m_keys;
     CursorFrame* m_frame;
     CardShadow* m_shadow;
-    QString m_message;
     std::array<QString, 11> m_toldNames;
+    std::array<bool, kCardCount + 1> m_inTree{};
     int m_toldDeal = 0;
+    int m_toldStuck = 0; // the deal last told that it can go no further
+    bool m_stuckCheckDue = false;
 };
 
 } // namespace vimbo

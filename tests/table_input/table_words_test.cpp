@@ -125,6 +125,13 @@ TEST(TableWordsTest, AHintLeadsToTheCardItNamesAndSaysWhenNothingIsLeft) {
          "No move left. Shuffle cards deals a new game",
          {2, 2}},
     };
+    Game won;
+    const Cell homes[] = {{1, 1}, {3, 1}, {1, 3}, {3, 3}};
+    for (int suit = 0; suit < 4; ++suit)
+        for (int rank = 1; rank <= 10; ++rank)
+            stack(won, homes[suit].column, homes[suit].row,
+                  {static_cast<CardValue>(suit * 10 + rank)});
+    EXPECT_FALSE(isStuck(won)) << "a won game is not stuck";
     for (const Case& c : cases) {
         Table t(toldDeck());
         t.game.TableGrid = {};

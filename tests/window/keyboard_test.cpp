@@ -17,12 +17,24 @@ bool frameShown(Form1& form) {
     return frame && frame->isVisible();
 }
 
-QStringList treeNames(Form1& form) {
-    QAccessibleInterface* table = QAccessible::queryAccessibleInterface(form.table);
+QStringList namesIn(QAccessibleInterface* item) {
     QStringList names;
-    for (int i = 0; i < table->childCount(); ++i)
-        names << table->child(i)->text(QAccessible::Name);
+    for (int i = 0; i < item->childCount(); ++i)
+        names << item->child(i)->text(QAccessible::Name);
     return names;
+}
+
+QAccessibleInterface* childWithRole(Form1& form, QAccessible::Role role) {
+    QAccessibleInterface* table = QAccessible::queryAccessibleInterface(form.table);
+    for (int i = 0; i < table->childCount(); ++i)
+        if (table->child(i)->role() == role) return table->child(i);
+    return nullptr;
+}
+
+// The last sentence the table told the screen reader.
+QString told(Form1& form) {
+    QAccessibleInterface* status = childWithRole(form, QAccessible::StatusBar);
+    return status ? status->text(QAccessible::Name) : QString();
 }
 
 } // namespace
@@ -40,6 +52,7 @@ private slots:
         f.takeLog();
 
         QTest::keyClick(f.form->table, Qt::Key_Left, Qt::AltModifier); // the menus' key
+        QTest::keyClick(f.form->table, Qt::Key_Enter, Qt::KeypadModifier); // Orca's Where Am I
         QVERIFY(!frameShown(*f.form));
         QTest::keyClick(f.form->table, Qt::Key_Left); // shows the cursor, on the centre
         QVERIFY(frameShown(*f.form));
@@ -69,23 +82,73 @@ private slots:
         QVERIFY(!f.form->panels->Text4->isVisible());
     }
 
-    void theTreeHoldsThePlacesAndOnlyTheCardsInPlay() {
+    void theTreeHoldsTheElevenPlacesInAListAndOnlyTheCardsInPlay() {
         WindowFixture f(deck({24, 1, 13, 39, 20, 3}));
         f.start();
-        const QStringList names = treeNames(*f.form);
-        QVERIFY(names.contains("Centre of the plus: Three of Cups, 1 card"));
-        QVERIFY(names.contains("Top-left foundation: empty"));
-        QVERIFY(names.contains("Stock: 35 cards left"));
-        QVERIFY(names.contains("Four of Clubs"));
-        QVERIFY(!names.contains("Three of Coins")); // first in the stock, face down
-        QCOMPARE(names.filter(QRegularExpression("^\\w+ of \\w+$")).size(), 5);
+        QAccessibleInterface* places = childWithRole(*f.form, QAccessible::List);
+        QVERIFY(places);
+        QCOMPARE(places->childCount(), 11); // a screen reader counts "5 of 11"
+        const QStringList names = namesIn(places);
+        QCOMPARE(names[4], QString("Centre of the plus: Three of Cups, 1 card"));
+        QCOMPARE(names[0], QString("Top-left foundation: empty"));
+        QCOMPARE(names[10], QString("Stock: 35 cards left"));
+        const QStringList cards = namesIn(QAccessible::queryAccessibleInterface(f.form->table))
+                                      .filter(QRegularExpression("^\\w+ of \\w+$"));
+        QCOMPARE(cards.size(), 5); // the stock's cards lie face down, out of the tree
+        QVERIFY(cards.contains("Four of Clubs"));
+        QCOMPARE(told(*f.form), QString("New game: Four of Clubs at the top, Ace of Coins at the "
+                                        "left, Three of Cups in the centre, Knight of Swords at "
+                                        "the right, King of Cups at the bottom"));
 
         QTest::keyClick(f.form->table, Qt::Key_Right);
         QTest::keyClick(f.form->table, Qt::Key_Up);
         QTest::keyClick(f.form->table, Qt::Key_Space);
         QAccessibleInterface* top = accessiblePlace(f.form->table, {2, 1});
         QVERIFY(top->state().focused);
-        QCOMPARE(top->text(QAccessible::Description), QString("Four of Clubs picked up"));
+        QCOMPARE(told(*f.form), QString("Four of Clubs picked up"));
+        QTest::keyClick(f.form->table, Qt::Key_H);
+        QCOMPARE(told(*f.form), QString("Nowhere to put the Four of Clubs: Escape puts it back"));
+    }
+
+    void aGameThatCanGoNoFurtherSaysSoOnce() {
+        // Four kings and the five of coins dealt; the two of coins turned last.
+        std::vector<int> order{10, 20, 30, 40, 5};
+        for (int v = 1; v <= kCardCount; ++v)
+            if (v % 10 != 0 && v != 5 && v != 2) order.push_back(v);
+        order.push_back(2);
+        WindowFixture f(deck(order));
+        f.start();
+        for (int turn = 0; turn < 35; ++turn)
+            f.form->mazzo_Click();
+        QCoreApplication::processEvents();
+        QCOMPARE(told(*f.form), QString("No move left. Shuffle cards deals a new game"));
+        QTest::keyClick(f.form->table, Qt::Key_S);
+        f.dragToCell(5, 2, 2); // the five back on its own place: the table shown anew
+        QCoreApplication::processEvents();
+        QVERIFY(told(*f.form).startsWith("Stock: empty."));
+    }
+
+    void aPanelTakesTheKeysUntilEscapeGivesThemBackToTheTable() {
+        WindowFixture f;
+        f.start();
+        f.form->activateWindow();
+        QTest::keyClick(f.form->table, Qt::Key_Right); // the cursor shows
+        f.form->panels->menu_rules_english_Click();
+        QTRY_VERIFY(f.form->panels->Text2->hasFocus());
+        QTest::keyClick(f.form->panels->Text2, Qt::Key_Escape);
+        QVERIFY(!f.form->panels->Text2->isVisible());
+        QVERIFY(f.form->table->hasFocus());
+        QVERIFY(frameShown(*f.form));
+        // The same menu entry closes it as well, and a table key too.
+        f.form->panels->menu_about_Click();
+        QTRY_VERIFY(f.form->panels->Text4->hasFocus());
+        f.form->panels->menu_about_Click();
+        QVERIFY(f.form->table->hasFocus());
+        f.form->panels->menu_rules_italiano_Click();
+        QTRY_VERIFY(f.form->panels->Text3->hasFocus());
+        QTest::keyClick(f.form->panels->Text3, Qt::Key_S);
+        QVERIFY(!f.form->panels->Text3->isVisible());
+        QVERIFY(told(*f.form).startsWith("Stock: 35 cards left."));
     }
 };
 
