@@ -4,23 +4,13 @@
 #pragma once
 
 #include "table_keys.h"
+#include "winnable_deck.h"
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
 namespace vimbo::testing {
-
-// Aces of coins, cups, clubs, swords and the king of swords dealt (top, left,
-// centre, right, bottom: ace of coins, ace of cups, king of swords, ace of
-// clubs, ace of swords); the stock holds the rest suit by suit, in rank order.
-inline std::vector<int> winnableDeck() {
-    std::vector<int> order{1, 11, 40, 21, 31};
-    for (int suit = 0; suit < 4; ++suit)
-        for (int rank = 2; rank <= (suit == 3 ? 9 : 10); ++rank)
-            order.push_back(suit * 10 + rank);
-    return order;
-}
 
 // The given cards first, in dealing order, then the rest of the deck in order.
 inline std::vector<int> deckStarting(std::vector<int> first) {
