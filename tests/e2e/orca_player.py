@@ -250,6 +250,15 @@ def play_by_hints(player, orca):
             fail("the hinted move was not taken: %r" % told, orca)
         heard.setdefault("put-down" if "foundation" in told else "put-down, plus", told)
         player.front[target] = card
+        if card.startswith("Ace") and "locked ace" not in heard:
+            # The ace stays where it went; the place it left is empty now.
+            heard["locked ace"] = player.act()
+            if heard["locked ace"] != card + " stays on its foundation":
+                fail("Space on a foundation's ace told %r" % heard["locked ace"], orca)
+            player.walk(source)
+            heard["empty place"] = player.act()
+            if heard["empty place"] != "Nothing to pick up":
+                fail("Space on an empty place told %r" % heard["empty place"], orca)
         if card == "King of Swords":
             won = orca.wait(start, lambda s: any("you have won" in t for t in s) and any(
                 "Altra partita?" in t for t in s))
