@@ -143,7 +143,7 @@ protected:
 
 // Orca reads a notification's text when it comes to the event, a little
 // later: two sentences told on one notification in quick succession (a move
-// and the win) would be heard as the second one twice. So each sentence has
+// and the win) would be heard as the second one alone. So each sentence has
 // a notification of its own, taken in turn from a few; the status bar bears
 // the latest.
 class StatusBar : public Unseen {

@@ -9,6 +9,14 @@ source "$(dirname "$0")/lib.sh"
 vimbo=$1 x_close=$2
 here=$(cd "$(dirname "$0")" && pwd)
 
+# Qt waits 100 ms for the screen reader to say whether it takes a key, and
+# then hands the key on anyway, out of turn with the ones after it; a program
+# slowed down by the sanitizers keeps Orca's answer later than that.
+if [[ -n "${VIMBO_SANITIZED:-}" ]]; then
+    echo "SKIPPED: a sanitized program answers Orca too slowly for Qt's key hand-over"
+    exit 77
+fi
+
 if [[ -z "${VIMBO_E2E_SESSION:-}" ]]; then
     # Everything below runs on a session bus of its own, gone when it ends.
     export XDG_RUNTIME_DIR="$E2E_TMP/runtime"

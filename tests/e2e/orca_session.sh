@@ -47,7 +47,7 @@ orca_end() {
 
 stop_orca() {
     if [[ -n ${E2E_KEEP:-} && -d $E2E_TMP ]]; then
-        cp "$E2E_TMP"/orca.log "$E2E_TMP"/speechd/*.log "$E2E_KEEP"/ 2>/dev/null || true
+        cp "$E2E_TMP"/orca.log "$E2E_TMP"/app.log "$E2E_TMP"/speechd/*.log "$E2E_KEEP"/ 2>/dev/null || true
     fi
     orca_end "$ORCA_PID"
     ORCA_PID=
