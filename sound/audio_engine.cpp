@@ -1,5 +1,8 @@
 #include "audio_engine.h"
 
+#include "midi_song.h"
+#include "wave_decoder.h"
+
 #include <SDL.h>
 #include <SDL_mixer.h>
 #include <dlfcn.h>
@@ -13,27 +16,10 @@ namespace vimbo::sound {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-// The music plays in long blocks of about 93 ms: the audio thread wakes
-// about eleven times a second, and each wake-up costs about as much as
-// synthesising a block, so a long block keeps the music cheap and leaves the
-// server a deep buffer that a busy machine does not drain.
-constexpr int kMusicFramesPerBlock = 4096;
-// The rustle has a stream of its own, in short blocks of about 12 ms, so that
-// it follows the card at once; it is opened for the rustle and closed soon
-// after, since its many wake-ups would otherwise cost more than the music.
-constexpr int kRustleFramesPerBlock = 512;
-// On PipeWire's own stream the rustle is taken in the server's cycle, which
-// this asks to be about 6 ms while the rustle plays.
-constexpr int kPipeWireRustleFrames = 256;
-// How long the rustle's stream stays open after the rustle ended: a player
-// turning the stock card after card finds it open.
-constexpr std::chrono::milliseconds kRustleLinger{500};
-// How often an open output looks whether everything has gone quiet.
-constexpr std::chrono::milliseconds kQuietCheck{250};
 // How long the audio start-up lets the window have the machine to itself.
 constexpr std::chrono::milliseconds kStartDelay{500};
+// How often a rustle with no output to play on is moved on in silence.
+constexpr std::chrono::milliseconds kSilentStep{100};
 
 // A program that ends through exit() skips the destructors of main's locals;
 // the engine still running then is shut down before the libraries go away.
@@ -81,7 +67,10 @@ void quietAudioLibraries() {
 
 } // namespace
 
-AudioEngine::AudioEngine(Setup setup) : m_setup(std::move(setup)) {}
+AudioEngine::AudioEngine(Setup setup)
+    : m_setup(std::move(setup)), m_output({this, &AudioEngine::hook, &AudioEngine::rustleHook,
+                                           &AudioEngine::fillRustle, &AudioEngine::rustleSounding},
+                                          m_setup.idleClose) {}
 
 AudioEngine::~AudioEngine() {
     shutdown();
@@ -94,7 +83,7 @@ void AudioEngine::begin(std::function<void()> musicEnded, std::function<void()> 
     try {
         m_worker = std::thread([this] { run(); });
     } catch (const std::system_error&) {
-        m_noOutput = true; // no thread, no sound; the game plays on
+        m_noThread = true; // no thread, no sound; the game plays on
         std::lock_guard lock(m_jobsLock);
         m_started = true;
     }
@@ -128,6 +117,20 @@ void AudioEngine::decodeRustle(std::vector<std::uint8_t> bytes, std::uint64_t ti
     m_jobsChanged.notify_all();
 }
 
+void AudioEngine::readMusic(std::vector<std::uint8_t> bytes, std::uint64_t ticket) {
+    {
+        std::lock_guard lock(m_jobsLock);
+        m_jobs.push_back([this, bytes = std::move(bytes), ticket] {
+            // The UI thread read the same bytes already, with the same checks.
+            auto song = MidiSong::parse(bytes);
+            if (!song) return;
+            auto whole = std::make_shared<const MidiSong>(std::move(*song));
+            withVoices([&](Voices& voices) { voices.music.deliver(std::move(whole), ticket); });
+        });
+    }
+    m_jobsChanged.notify_all();
+}
+
 bool AudioEngine::waitStarted(std::chrono::milliseconds limit) {
     std::unique_lock lock(m_jobsLock);
     m_startNow = true;
@@ -151,13 +154,7 @@ void AudioEngine::run() {
     m_started = true;
     m_jobsChanged.notify_all();
     while (!m_quit) {
-        while (!m_jobs.empty() && !m_quit) {
-            auto job = std::move(m_jobs.front());
-            m_jobs.pop_front();
-            lock.unlock();
-            job();
-            lock.lock();
-        }
+        runJobs(lock);
         if (m_quit) break;
         m_woken = false;
         lock.unlock();
@@ -165,57 +162,35 @@ void AudioEngine::run() {
         // Commands that came meanwhile have already changed the voices, so
         // nothing asked for before this look is missed.
         const auto now = Clock::now();
-        const Wanted wanted = wantedNow();
-        // The rustle first: it is the sound a player waits for.
-        if (wanted.rustle) {
-            m_rustleLastHeard = now;
-            if (!m_rustleOpen && !m_rustleShared) openRustleOutput();
-        } else if (m_rustleOpen && now - m_rustleLastHeard >= kRustleLinger) {
-            closeRustleOutput();
-        }
-        if (wanted.music || (wanted.rustle && m_rustleShared)) {
-            m_lastHeard = now;
-            if (!m_open) openOutput();
-        } else if (m_open && now - m_lastHeard >= m_setup.idleClose) {
-            closeOutput();
-        }
+        auto sleep = m_output.keep(wantedNow(), now);
+        rustleWithoutOutput(now);
+        if (m_silentSince) sleep = std::min(sleep.value_or(kSilentStep), kSilentStep);
 
         lock.lock();
         const auto due = [this] { return m_quit || m_woken || !m_jobs.empty(); };
-        if (m_open || m_rustleOpen)
-            m_jobsChanged.wait_for(lock, std::min(kQuietCheck, m_setup.idleClose), due);
+        if (sleep)
+            m_jobsChanged.wait_for(lock, *sleep, due);
         else
-            m_jobsChanged.wait(lock, due); // closed: asleep until a command comes
+            m_jobsChanged.wait(lock, due); // nothing open: asleep until a command comes
     }
     lock.unlock();
-    tearDown();
+    m_output.closeAll();
+    withVoices([](Voices& voices) { voices.synth.reset(); });
+}
+
+void AudioEngine::runJobs(std::unique_lock<std::mutex>& lock) {
+    while (!m_jobs.empty() && !m_quit) {
+        auto job = std::move(m_jobs.front());
+        m_jobs.pop_front();
+        lock.unlock();
+        job();
+        lock.lock();
+    }
 }
 
 void AudioEngine::startUp() {
     quietAudioLibraries();
-    // SDL would otherwise turn SIGTERM and SIGINT into quit events that
-    // nobody reads, and the game would no longer end when the desktop session
-    // (or Ctrl+C in a terminal) asks it to.
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-        SDL_Quit(); // what the failed start kept
-        m_noOutput = true;
-        return;
-    }
-    m_sdlStarted = true;
-    // The disk driver (a file instead of a sound card) writes every stream it
-    // opens to the same file: there the rustle is mixed into the music's.
-    const char* driver = SDL_GetCurrentAudioDriver();
-    if (driver && std::strcmp(driver, "disk") == 0) m_rustleShared = true;
-    // What a desktop's volume control shows for the game and its two streams.
-    SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Vimbo");
-    // A PulseAudio server may be PipeWire's service: there the rustle gets
-    // a stream of PipeWire's own, which plays it without PulseAudio's queue.
-    // Where PipeWire does not link it to an output (there is none: the
-    // machine's sound is PulseAudio's), it is never used.
-    if (driver && std::strcmp(driver, "pulseaudio") == 0)
-        m_pipewire = PipeWireOutput::create("Vimbo", "Card rustle", kSampleRate,
-                                            kPipeWireRustleFrames, &AudioEngine::fillRustle, this);
+    m_output.begin();
     auto synth = FluidSynth::create(m_setup.soundfonts, kSampleRate, m_setup.musicGain);
     if (!synth) {
         m_noSynth = true;
@@ -224,118 +199,32 @@ void AudioEngine::startUp() {
     withVoices([&](Voices& voices) { voices.synth = std::move(synth); });
 }
 
-void AudioEngine::tearDown() {
-    closeRustleOutput();
-    m_pipewire.reset(); // its thread is gone after this
-    closeOutput();      // after this the audio threads are gone
-    withVoices([](Voices& voices) { voices.synth.reset(); });
-    if (m_sdlStarted) {
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        SDL_Quit(); // nothing else in the program uses SDL; this frees what it kept
-    }
-    m_sdlStarted = false;
-}
-
-AudioEngine::Wanted AudioEngine::wantedNow() {
-    if (m_noOutput) return {};
+AudioOutput::Wanted AudioEngine::wantedNow() {
     return withVoices([](Voices& voices) {
-        return Wanted{voices.synth && voices.music.audible(), voices.rustle.audible()};
+        return AudioOutput::Wanted{voices.synth && voices.music.audible(), voices.rustle.audible()};
     });
 }
 
-bool AudioEngine::openOutput() {
-    if (m_open) return true;
-    if (m_noOutput || !m_sdlStarted) return false;
-    // The hook goes in before the output runs: the device starts playing as
-    // it opens, and its first block must already carry the sound that opened
-    // it, not a block of silence that would put the rustle a block late.
-    Mix_HookMusic(&AudioEngine::hook, this);
-    SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_NAME, "Music");
-    if (Mix_OpenAudioDevice(kSampleRate, AUDIO_S16SYS, 2, kMusicFramesPerBlock, nullptr, 0) != 0) {
-        Mix_HookMusic(nullptr, nullptr);
-        m_noOutput = true; // no sound card: quiet for the rest of the run
-        return false;
-    }
-    m_open = true;
-    m_lastHeard = Clock::now(); // held open a while, even if only to decode
-    return true;
-}
-
-void AudioEngine::closeOutput() {
-    if (!m_open) return;
-    Mix_HookMusic(nullptr, nullptr);
-    Mix_CloseAudio(); // waits for the audio thread to finish its block
-    m_open = false;
-}
-
-void AudioEngine::openRustleOutput() {
-    if (m_pipewire && m_pipewire->linked()) {
-        m_pipewire->setPlaying(true); // no SDL device: m_rustleDevice stays 0
-        m_rustleOpen = true;
+void AudioEngine::rustleWithoutOutput(Clock::time_point now) {
+    const bool silent =
+        !m_output.open() && withVoices([](Voices& voices) { return voices.rustle.audible(); });
+    if (!silent) {
+        m_silentSince.reset();
         return;
     }
-    SDL_AudioSpec wanted{};
-    wanted.freq = kSampleRate;
-    wanted.format = AUDIO_S16SYS;
-    wanted.channels = 2;
-    wanted.samples = kRustleFramesPerBlock;
-    wanted.callback = &AudioEngine::rustleHook;
-    wanted.userdata = this;
-    SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_NAME, "Card rustle");
-    // SDL converts to whatever the device takes: the callback always gets the
-    // format the rustle was decoded to.
-    const SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &wanted, nullptr, 0);
-    if (device == 0) {
-        // An output that takes one stream only (a sound card without a
-        // mixer): the rustle is mixed into the music's from now on.
-        m_rustleShared = true;
-        return;
-    }
-    m_rustleDevice = device;
-    // Opened paused, with the rustle already under way: its first block
-    // carries the rustle's first samples.
-    SDL_PauseAudioDevice(device, 0);
-    m_rustleOpen = true;
-}
-
-void AudioEngine::setRustleGoing(bool going) {
-    if (m_rustleDevice != 0)
-        SDL_PauseAudioDevice(m_rustleDevice, going ? 0 : 1);
-    else
-        m_pipewire->setPlaying(going);
-}
-
-void AudioEngine::closeRustleOutput() {
-    if (!m_rustleOpen) return;
-    // Stopped, the stream takes nothing more from the rustle. A rustle that
-    // started just now keeps its stream; one that starts after the stop
-    // opens it again.
-    setRustleGoing(false);
-    if (withVoices([](Voices& voices) { return voices.rustle.audible(); })) {
-        setRustleGoing(true);
-        return;
-    }
-    // PipeWire's stream stays linked, stopped, for the next rustle.
-    if (m_rustleDevice != 0) SDL_CloseAudioDevice(m_rustleDevice); // waits for its audio thread
-    m_rustleDevice = 0;
-    m_rustleOpen = false;
+    if (!m_silentSince) m_silentSince = now;
+    const auto frames =
+        std::chrono::duration_cast<std::chrono::microseconds>(now - *m_silentSince).count() *
+        kSampleRate / 1'000'000;
+    // Moved on by whole frames only; the rest is counted next time.
+    *m_silentSince += std::chrono::microseconds(frames * 1'000'000 / kSampleRate);
+    std::vector<std::int16_t> nowhere(2 * 4096);
+    for (std::int64_t left = frames; left > 0; left -= 4096)
+        mixRustle(nowhere.data(), static_cast<int>(std::min<std::int64_t>(left, 4096)));
 }
 
 void AudioEngine::decode(const std::vector<std::uint8_t>& bytes, std::uint64_t ticket) {
-    // SDL_mixer converts a wave to the format of the open output, so it is
-    // opened for the moment if it was closed.
-    if (!openOutput()) return;
-    SDL_RWops* source = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
-    Mix_Chunk* chunk = source ? Mix_LoadWAV_RW(source, 1) : nullptr;
-    // A wave SDL_mixer cannot read, or one of less than a whole frame, is an
-    // empty sound: played, it ends at once.
-    std::vector<std::int16_t> samples;
-    if (chunk) {
-        samples.resize(chunk->alen / (2 * sizeof(std::int16_t)) * 2);
-        if (!samples.empty())
-            std::memcpy(samples.data(), chunk->abuf, samples.size() * sizeof(std::int16_t));
-        Mix_FreeChunk(chunk);
-    }
+    auto samples = decodeWave(bytes, kSampleRate);
     withVoices([&](Voices& voices) { voices.rustle.deliver(std::move(samples), ticket); });
 }
 
@@ -354,6 +243,11 @@ void AudioEngine::fillRustle(void* engine, std::int16_t* out, int frames) {
     static_cast<AudioEngine*>(engine)->mixRustle(out, frames);
 }
 
+bool AudioEngine::rustleSounding(void* engine) {
+    return static_cast<AudioEngine*>(engine)->withVoices(
+        [](Voices& voices) { return voices.rustle.audible(); });
+}
+
 void AudioEngine::rustleHook(void* engine, std::uint8_t* stream, int bytes) {
     fillRustle(engine, reinterpret_cast<std::int16_t*>(stream), framesIn(bytes));
 }
@@ -367,7 +261,7 @@ void AudioEngine::mix(std::int16_t* out, int frames) {
             musicEnded = m_voices.music.render(*m_voices.synth, out, frames);
         else
             std::fill(out, out + 2 * frames, std::int16_t{0});
-        if (m_rustleShared) rustleEnded = m_voices.rustle.mixInto(out, frames);
+        if (m_output.rustleShared()) rustleEnded = m_voices.rustle.mixInto(out, frames);
     }
     if (musicEnded) m_musicEnded();
     if (rustleEnded) m_rustleEnded();

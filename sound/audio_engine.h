@@ -1,21 +1,18 @@
-// The audio output behind the two devices, in two streams: SDL2_mixer opens
-// the music's, in long blocks, and calls our mix hook from its audio thread,
-// where the music (our sequencer on FluidSynth) is rendered; the rustle
-// (decoded wave samples) has a stream of its own in short blocks, opened while
-// it sounds, so that it is heard the moment a card lands. Where the output
-// takes one stream only, the rustle is mixed into the music's. Both audio
-// threads play under one lock.
+// What the two devices play, and the thread that keeps it going. The music
+// (our sequencer on FluidSynth) is rendered in the music stream's hook, the
+// rustle (decoded wave samples) in its own stream's, both under one lock;
+// AudioOutput keeps the streams.
 //
 // A worker thread does everything slow, so the UI thread never waits for audio:
-// starting SDL and loading the soundfont at start-up, decoding the wave, opening
-// a stream when something is to be heard on it and closing it again once it
-// has been quiet for a while (an open stream keeps an audio thread busy even
-// when it only plays silence).
+// starting SDL and loading the soundfont at start-up, reading a MIDI piece
+// whole and decoding the wave, and looking after the streams. With no output
+// at all (the sound server gone), a rustle runs its course in silence: it
+// ends, as a player's next card expects, and no old rustle is heard late.
 #pragma once
 
+#include "audio_output.h"
 #include "fluid_synth.h"
 #include "midi_sequencer.h"
-#include "pipewire_output.h"
 #include "wave_voice.h"
 
 #include <atomic>
@@ -26,6 +23,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -34,7 +32,7 @@ namespace vimbo::sound {
 
 class AudioEngine {
 public:
-    static constexpr int kSampleRate = 44100;
+    static constexpr int kSampleRate = AudioOutput::kSampleRate;
 
     struct Setup {
         std::vector<std::string> soundfonts;
@@ -70,36 +68,34 @@ public:
     // Decodes a wave file's bytes off the UI thread and hands the samples to
     // the rustle voice under `ticket`.
     void decodeRustle(std::vector<std::uint8_t> bytes, std::uint64_t ticket);
+    // Reads a MIDI piece whole off the UI thread (the UI thread has its
+    // outline) and hands it to the sequencer under `ticket`.
+    void readMusic(std::vector<std::uint8_t> bytes, std::uint64_t ticket);
 
-    // Known for certain that nothing can sound (no SDL audio, no output).
-    bool silentForGood() const { return m_noOutput; }
+    // Known for certain that nothing can sound (no worker to play it).
+    bool silentForGood() const { return m_noThread; }
     // Known for certain that no music can sound (also: no soundfont).
-    bool musicSilentForGood() const { return m_noOutput || m_noSynth; }
-    bool outputOpen() const { return m_open || m_rustleOpen; }
+    bool musicSilentForGood() const { return m_noThread || m_noSynth; }
+    bool outputOpen() const { return m_output.open(); }
     // Waits, at most `limit`, for the start-up to be over; true if it is.
     bool waitStarted(std::chrono::milliseconds limit);
 
 private:
-    struct Wanted {
-        bool music = false, rustle = false;
-    };
+    using Clock = AudioOutput::Clock;
     static void hook(void* engine, std::uint8_t* stream, int bytes);
     static void rustleHook(void* engine, std::uint8_t* stream, int bytes);
     static void fillRustle(void* engine, std::int16_t* out, int frames);
+    static bool rustleSounding(void* engine);
     void mix(std::int16_t* out, int frames);
     void mixRustle(std::int16_t* out, int frames);
 
     void run();
+    void runJobs(std::unique_lock<std::mutex>& lock);
     bool waitToStart(); // false: the program ends before the start
     void startUp();
-    void tearDown();
     void decode(const std::vector<std::uint8_t>& bytes, std::uint64_t ticket);
-    Wanted wantedNow();
-    bool openOutput();
-    void closeOutput();
-    void openRustleOutput();
-    void closeRustleOutput();
-    void setRustleGoing(bool going);
+    AudioOutput::Wanted wantedNow();
+    void rustleWithoutOutput(Clock::time_point now);
 
     Setup m_setup;
     Voices m_voices;
@@ -116,21 +112,12 @@ private:
     std::thread m_worker;
     std::once_flag m_shutdownOnce;
 
-    std::atomic<bool> m_noOutput{false};
+    std::atomic<bool> m_noThread{false};
     std::atomic<bool> m_noSynth{false};
-    std::atomic<bool> m_open{false};
-    std::atomic<bool> m_rustleOpen{false};
-    // The output has no stream for the rustle: it is mixed into the music's.
-    std::atomic<bool> m_rustleShared{false};
-    // Worker thread only.
-    bool m_sdlStarted = false;
-    std::uint32_t m_rustleDevice = 0;
-    // The rustle's stream straight on PipeWire, where the server is PipeWire
-    // (linked once, set going for each rustle); SDL's stream otherwise. An
-    // open rustle without an SDL device is on PipeWire's.
-    std::unique_ptr<PipeWireOutput> m_pipewire;
-    std::chrono::steady_clock::time_point m_lastHeard;
-    std::chrono::steady_clock::time_point m_rustleLastHeard;
+    // Worker thread only (the output's audio-thread calls aside).
+    AudioOutput m_output;
+    // Where a rustle without an output was last moved on.
+    std::optional<Clock::time_point> m_silentSince;
 };
 
 } // namespace vimbo::sound

@@ -8,11 +8,6 @@ namespace vimbo::sound {
 
 namespace {
 
-// Our pieces are a few kilobytes and the rustle a few dozen; anything near
-// these sizes is not one of our files.
-constexpr std::size_t kMaxMidiBytes = 4u << 20;
-constexpr std::size_t kMaxWaveBytes = 16u << 20;
-
 using Voices = AudioEngine::Voices;
 
 // What the music and the rustle share: a voice of the engine, reached on the
@@ -39,23 +34,29 @@ protected:
     AudioEngine& m_engine;
 };
 
-// The music: MIDI read and checked here, on the UI thread, where its length in
-// ticks is known at once; the sequencer plays it on the audio thread.
+// The music: its length in ticks is known at once from the piece's outline,
+// read and checked here; the whole piece, with its events, is read on the
+// engine's worker, and the sequencer plays it on the audio thread.
 class MusicPlayer final : public VoicePlayer<&Voices::music> {
 public:
     using VoicePlayer::VoicePlayer;
 
     std::int64_t load(const std::string& path) override {
         if (m_engine.musicSilentForGood()) return 0;
-        const auto bytes = readSoundFile(path, kMaxMidiBytes);
+        auto bytes = readSoundFile(path, MidiSong::kMaxBytes);
         if (!bytes) return 0;
-        auto song = MidiSong::parse(*bytes);
-        if (!song || song->lengthTicks() <= 0) return 0;
-        const std::int64_t length = song->lengthTicks();
-        auto shared = std::make_shared<const MidiSong>(std::move(*song));
-        m_engine.withVoices([&](Voices& voices) { voices.music.load(std::move(shared)); });
+        auto outline = MidiSong::outline(*bytes);
+        if (!outline || outline->lengthTicks() <= 0) return 0;
+        const std::int64_t length = outline->lengthTicks();
+        const std::uint64_t ticket = ++m_tickets;
+        auto shared = std::make_shared<const MidiSong>(std::move(*outline));
+        m_engine.withVoices([&](Voices& voices) { voices.music.load(std::move(shared), ticket); });
+        m_engine.readMusic(std::move(*bytes), ticket);
         return length;
     }
+
+private:
+    std::uint64_t m_tickets = 0;
 };
 
 // The rustle: its length in frames of the output comes from the wave's header;
@@ -70,11 +71,11 @@ public:
         if (!bytes) return 0;
         const auto facts = readWaveHeader(*bytes);
         if (!facts) return 0;
-        const std::int64_t length = facts->frames * AudioEngine::kSampleRate / facts->sampleRate;
+        const std::int64_t length = rustleFrames(*facts, AudioEngine::kSampleRate).value_or(0);
         if (length <= 0) return 0;
         const std::uint64_t ticket = ++m_tickets;
         m_engine.withVoices([&](Voices& voices) { voices.rustle.load(length, ticket); });
-        m_engine.decodeRustle(std::move(*bytes), ticket);
+        m_engine.decodeRustle(measuredWave(*bytes, *facts), ticket);
         return length;
     }
 

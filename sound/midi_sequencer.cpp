@@ -21,12 +21,20 @@ std::int64_t MidiSequencer::frameOf(double seconds) const {
     return static_cast<std::int64_t>(std::llround(seconds * m_rate));
 }
 
-void MidiSequencer::load(std::shared_ptr<const MidiSong> song) {
+void MidiSequencer::load(std::shared_ptr<const MidiSong> song, std::uint64_t ticket) {
     m_song = std::move(song);
+    m_ticket = ticket;
     m_endFrame = std::max<std::int64_t>(1, frameOf(m_song->secondsAt(m_song->lengthTicks())));
     m_frame = 0;
     m_next = 0;
     m_running = m_frozen = m_ended = m_seekPending = false;
+}
+
+void MidiSequencer::deliver(std::shared_ptr<const MidiSong> song, std::uint64_t ticket) {
+    if (!m_song || ticket != m_ticket) return;
+    m_song = std::move(song);
+    // Found where the play stands, its channels set as the piece has them there.
+    m_seekPending = true;
 }
 
 void MidiSequencer::unload() {

@@ -36,7 +36,12 @@ class MidiSequencer {
 public:
     explicit MidiSequencer(int sampleRate) : m_rate(sampleRate) {}
 
-    void load(std::shared_ptr<const MidiSong> song);
+    // A piece, perhaps only its outline (no events yet): it has its length
+    // and positions at once, and plays silent until its events are delivered.
+    void load(std::shared_ptr<const MidiSong> song, std::uint64_t ticket = 0);
+    // The whole of the piece loaded under `ticket` (ignored for any other):
+    // it sounds from where the play has got to.
+    void deliver(std::shared_ptr<const MidiSong> song, std::uint64_t ticket);
     void unload();
     void start(std::int64_t fromTick);
     void halt();
@@ -58,6 +63,7 @@ private:
 
     int m_rate;
     std::shared_ptr<const MidiSong> m_song;
+    std::uint64_t m_ticket = 0;
     std::int64_t m_endFrame = 0;
     std::int64_t m_frame = 0; // frames since the beginning of the piece
     std::size_t m_next = 0;   // the first event not yet sent

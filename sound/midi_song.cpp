@@ -69,9 +69,17 @@ int dataBytesOf(std::uint8_t status) {
 // Builds a MidiSong from the bytes of a file, refusing anything malformed.
 class MidiReader {
 public:
-    static std::optional<MidiSong> read(std::span<const std::uint8_t> bytes) {
+    static std::optional<MidiSong> read(std::span<const std::uint8_t> bytes, bool events) {
+        const Cursor file{bytes.data(), bytes.data() + bytes.size()};
+        MidiReader outline;
+        outline.m_keepEvents = false;
+        if (!outline.readFile(file)) return {};
+        if (!events) return outline.finish();
+        // Counted first, so the events take their room once, not twice over
+        // while the list grows.
         MidiReader reader;
-        if (!reader.readFile(Cursor{bytes.data(), bytes.data() + bytes.size()})) return {};
+        reader.m_song.m_events.reserve(outline.m_eventCount);
+        if (!reader.readFile(file)) return {};
         return reader.finish();
     }
 
@@ -166,8 +174,8 @@ private:
             if (dataBytesOf(event.status) == 2 &&
                 (!track.byte(event.data2) || !isDataByte(event.data2)))
                 return false;
-            if (m_song.m_events.size() >= MidiSong::kMaxEvents) return false;
-            m_song.m_events.push_back(event);
+            if (++m_eventCount > MidiSong::kMaxEvents) return false;
+            if (m_keepEvents) m_song.m_events.push_back(event);
         }
     }
 
@@ -206,13 +214,19 @@ private:
     }
 
     MidiSong m_song;
+    bool m_keepEvents = true;
+    std::size_t m_eventCount = 0;
     std::vector<TempoChange> m_tempos;
     std::uint32_t m_ticksPerQuarter = 0; // 0 when the file counts in frames
     double m_smpteSecondsPerTick = 0;
 };
 
 std::optional<MidiSong> MidiSong::parse(std::span<const std::uint8_t> bytes) {
-    return MidiReader::read(bytes);
+    return MidiReader::read(bytes, true);
+}
+
+std::optional<MidiSong> MidiSong::outline(std::span<const std::uint8_t> bytes) {
+    return MidiReader::read(bytes, false);
 }
 
 double MidiSong::secondsAt(std::int64_t tick) const {

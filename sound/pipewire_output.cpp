@@ -30,6 +30,7 @@ struct PipeWireOutput::Api {
     decltype(&::pw_stream_dequeue_buffer) dequeue = nullptr;
     decltype(&::pw_stream_queue_buffer) queue = nullptr;
     decltype(&::pw_stream_set_active) setActive = nullptr;
+    decltype(&::pw_log_set_level) logLevel = nullptr;
 
     bool load() {
         // Never closed: PipeWire's own threads and exit work may still reach
@@ -49,7 +50,7 @@ struct PipeWireOutput::Api {
                find(streamNew, "pw_stream_new_simple") && find(connect, "pw_stream_connect") &&
                find(streamDestroy, "pw_stream_destroy") &&
                find(dequeue, "pw_stream_dequeue_buffer") && find(queue, "pw_stream_queue_buffer") &&
-               find(setActive, "pw_stream_set_active");
+               find(setActive, "pw_stream_set_active") && find(logLevel, "pw_log_set_level");
     }
 };
 
@@ -60,6 +61,7 @@ struct PipeWireOutput::Stream {
     pw_thread_loop* loop = nullptr;
     pw_stream* stream = nullptr;
     std::atomic<bool> linked{false};
+    std::atomic<bool> failed{false};
 };
 
 namespace {
@@ -92,8 +94,9 @@ void onAddBuffer(void* data, pw_buffer*) {
 }
 
 void onStateChanged(void* data, pw_stream_state, pw_stream_state state, const char*) {
-    if (state == PW_STREAM_STATE_ERROR || state == PW_STREAM_STATE_UNCONNECTED)
-        static_cast<PipeWireOutput::Stream*>(data)->linked = false;
+    if (state != PW_STREAM_STATE_ERROR && state != PW_STREAM_STATE_UNCONNECTED) return;
+    auto* s = static_cast<PipeWireOutput::Stream*>(data);
+    if (s->linked.exchange(false) || state == PW_STREAM_STATE_ERROR) s->failed = true;
 }
 
 } // namespace
@@ -115,6 +118,9 @@ std::unique_ptr<PipeWireOutput> PipeWireOutput::create(const char* appName, cons
     output->m_api = std::move(api);
     Api& pw = *output->m_api;
     pw.init(nullptr, nullptr);
+    // The game prints nothing: not even where the library is installed
+    // without a PipeWire to talk to (no client configuration, no server).
+    pw.logLevel(SPA_LOG_LEVEL_NONE);
     output->m_stream = std::make_unique<Stream>();
     Stream& s = *output->m_stream;
     s.api = &pw;
@@ -170,6 +176,10 @@ PipeWireOutput::~PipeWireOutput() {
 
 bool PipeWireOutput::linked() const {
     return m_stream->linked;
+}
+
+bool PipeWireOutput::failed() const {
+    return m_stream->failed;
 }
 
 void PipeWireOutput::setPlaying(bool playing) {

@@ -35,6 +35,8 @@ public:
     // for good where PipeWire has no sound output, as where it serves video
     // only) the stream is of no use.
     bool linked() const;
+    // Was linked, and lost its link: the server went, or the stream failed.
+    bool failed() const;
     // Playing takes a Fill every cycle; stopped, nothing runs.
     void setPlaying(bool playing);
 

@@ -61,8 +61,10 @@ std::optional<WaveFacts> readWaveHeader(std::span<const std::uint8_t> bytes) {
                 facts.channels > 8 || facts.sampleRate < 1000 || facts.sampleRate > 384000 ||
                 blockAlign != facts.channels * bits / 8)
                 return {};
+            facts.formatAt = at;
         } else if (std::memcmp(chunk, "data", 4) == 0) {
             dataBytes = size;
+            facts.dataAt = at;
         }
         at += 8 + size + (size & 1); // chunks keep to even offsets
         if (at > bytes.size()) break;
@@ -71,6 +73,30 @@ std::optional<WaveFacts> readWaveHeader(std::span<const std::uint8_t> bytes) {
     facts.frames = static_cast<std::int64_t>(*dataBytes / blockAlign);
     if (facts.frames == 0) return {};
     return facts;
+}
+
+std::vector<std::uint8_t> measuredWave(std::span<const std::uint8_t> bytes,
+                                       const WaveFacts& facts) {
+    const auto chunk = [&](std::size_t at) {
+        return bytes.subspan(at, 8 + little(bytes.data() + at + 4, 4));
+    };
+    const auto format = chunk(facts.formatAt);
+    const auto data = chunk(facts.dataAt);
+    std::vector<std::uint8_t> wave{'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'};
+    wave.insert(wave.end(), format.begin(), format.end());
+    if (format.size() & 1) wave.push_back(0); // chunks keep to even offsets
+    wave.insert(wave.end(), data.begin(), data.end());
+    const auto riffSize = static_cast<std::uint32_t>(wave.size() - 8);
+    for (int i = 0; i < 4; ++i)
+        wave[4 + i] = static_cast<std::uint8_t>(riffSize >> (8 * i));
+    return wave;
+}
+
+std::optional<std::int64_t> rustleFrames(const WaveFacts& facts, int outputRate) {
+    if (facts.sampleRate <= 0 || facts.frames <= 0) return {};
+    // Compared in the wave's own frames first: no product below can overflow.
+    if (facts.frames > kMaxRustleSeconds * facts.sampleRate) return {};
+    return facts.frames * outputRate / facts.sampleRate;
 }
 
 } // namespace vimbo::sound

@@ -28,10 +28,9 @@ using sound::MidiSequencer;
 using sound::MidiSong;
 
 constexpr int kRate = 44100;
-constexpr int kBlock = 1024;                    // frames a block, as the audio output asks
-constexpr std::size_t kMaxMidiBytes = 4u << 20; // the game refuses larger music files
-constexpr int kSessionBlocks = 96;              // about two seconds of music
-constexpr int kEndBlocks = 96;                  // to play over the end of the piece
+constexpr int kBlock = 1024;       // frames a block, as the audio output asks
+constexpr int kSessionBlocks = 96; // about two seconds of music
+constexpr int kEndBlocks = 96;     // to play over the end of the piece
 
 // Checks every message the sequencer sends; hands it on to a real synthesizer
 // if there is one, otherwise renders silence.
@@ -82,18 +81,22 @@ sound::Synth* realSynth() {
 }
 
 // The music player of the real audio system, without the threads: the file
-// read and parsed on load, the sequencer driven directly.
+// read and parsed on load (its outline, then the whole), the sequencer driven directly.
 class SequencerPlayer final : public DirectPlayer<MidiSequencer> {
 public:
     using DirectPlayer::DirectPlayer;
 
     std::int64_t load(const std::string& path) override {
-        const auto bytes = sound::readSoundFile(path, kMaxMidiBytes);
+        const auto bytes = sound::readSoundFile(path, sound::MidiSong::kMaxBytes);
         if (!bytes) return 0;
+        // As the game: the outline first, the whole piece delivered after.
+        auto outline = MidiSong::outline(*bytes);
+        if (!outline || outline->lengthTicks() <= 0) return 0;
         auto song = MidiSong::parse(*bytes);
-        if (!song || song->lengthTicks() <= 0) return 0;
-        const std::int64_t length = song->lengthTicks();
-        m_voice.load(std::make_shared<const MidiSong>(std::move(*song)));
+        FUZZ_CHECK(song && song->lengthTicks() == outline->lengthTicks());
+        const std::int64_t length = outline->lengthTicks();
+        m_voice.load(std::make_shared<const MidiSong>(std::move(*outline)), 1);
+        m_voice.deliver(std::make_shared<const MidiSong>(std::move(*song)), 1);
         return length;
     }
 };
@@ -199,6 +202,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     CheckingSynth synth(realSynth());
     playAsTheGame(folder, synth);
-    if (size <= kMaxMidiBytes) playAroundTheEnd(bytes, synth);
+    if (size <= sound::MidiSong::kMaxBytes) playAroundTheEnd(bytes, synth);
     return 0;
 }

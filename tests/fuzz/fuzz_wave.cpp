@@ -26,8 +26,7 @@ using sound::WaveVoice;
 
 constexpr int kRate = 44100;
 constexpr int kBlock = 1024;
-constexpr std::size_t kMaxWaveBytes = 16u << 20; // the game refuses larger waves
-constexpr int kMaxBlocks = 64;                   // about a second and a half
+constexpr int kMaxBlocks = 64; // about a second and a half
 
 // The wave's samples as the audio engine decodes them: SDL_mixer converts to
 // the open output's format, 16-bit stereo at 44100 Hz.
@@ -48,15 +47,15 @@ public:
     using DirectPlayer::DirectPlayer;
 
     std::int64_t load(const std::string& path) override {
-        const auto bytes = sound::readSoundFile(path, kMaxWaveBytes);
+        const auto bytes = sound::readSoundFile(path, sound::kMaxWaveBytes);
         if (!bytes) return 0;
         const auto facts = sound::readWaveHeader(*bytes);
         if (!facts) return 0;
         FUZZ_CHECK(facts->channels >= 1 && facts->sampleRate > 0 && facts->frames > 0);
-        const std::int64_t length = facts->frames * kRate / facts->sampleRate;
+        const std::int64_t length = sound::rustleFrames(*facts, kRate).value_or(0);
         if (length <= 0) return 0;
         m_voice.load(length, ++m_tickets);
-        m_voice.deliver(decode(*bytes), m_tickets);
+        m_voice.deliver(decode(sound::measuredWave(*bytes, *facts)), m_tickets);
         return length;
     }
 

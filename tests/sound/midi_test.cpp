@@ -195,6 +195,30 @@ TEST_F(MidiSequencerTest, AStartElsewhereCatchesUpOnProgramsAndControllers) {
               (std::vector<std::string>{"64:release", "64:reset", "64:192/19", "64:176/7"}));
 }
 
+// The UI thread loads a piece's outline, with no events; the whole piece is
+// read on the worker and comes a little later. Positions are exact all along,
+// and the events sound from where the play has got to.
+TEST_F(MidiSequencerTest, APieceWhoseEventsComeLaterSoundsFromWhereThePlayStands) {
+    const auto outline = MidiSong::outline(twoTrackSong());
+    ASSERT_TRUE(outline);
+    EXPECT_TRUE(outline->events().empty());
+    EXPECT_EQ(outline->lengthTicks(), parse(twoTrackSong())->lengthTicks());
+    sequencer.load(std::make_shared<const MidiSong>(*outline), 7);
+    sequencer.start(0);
+    play(640);
+    EXPECT_EQ(sequencer.position(), 128);
+    sequencer.deliver(std::make_shared<const MidiSong>(*parse(twoTrackSong())), 6);
+    play(64);
+    EXPECT_EQ(synth.said, (std::vector<std::string>{"0:release", "0:reset"}))
+        << "the events of another load are not played";
+    synth.said.clear();
+    sequencer.deliver(std::make_shared<const MidiSong>(*parse(twoTrackSong())), 7);
+    play(64);
+    EXPECT_EQ(synth.said,
+              (std::vector<std::string>{"704:release", "704:reset", "704:192/19", "704:176/7"}));
+    EXPECT_EQ(sequencer.position(), 153);
+}
+
 TEST_F(MidiSequencerTest, TheLastNotesRingOutAfterTheEnd) {
     sequencer.start(0);
     synth.ringFor = 2;

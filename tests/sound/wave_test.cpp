@@ -71,6 +71,30 @@ TEST(WaveHeader, RefusesWhatDoesNotAddUp) {
         EXPECT_FALSE(readWaveHeader(bytes)) << what;
 }
 
+TEST(WaveHeader, ARustleLongerThanTenSecondsIsRefusedFromItsHeader) {
+    // A thousand frames a second: the slowest rate, the longest a wave grows
+    // when converted for the output.
+    const auto tenSeconds = readWaveHeader(wave(1, 1000, 10'000));
+    ASSERT_TRUE(tenSeconds);
+    EXPECT_EQ(rustleFrames(*tenSeconds, 44100), 441'000);
+    EXPECT_FALSE(rustleFrames(*readWaveHeader(wave(1, 1000, 10'001)), 44100));
+}
+
+TEST(WaveHeader, TheDecoderGetsOnlyTheChunksThatWereMeasured) {
+    // A long data chunk, then a short one: the header's facts are the short
+    // one's, and so is all the decoder sees.
+    Bytes twoData = wave(2, 44100, 100'000);
+    appendChunk(twoData, "data", Bytes(40, 1));
+    const auto facts = readWaveHeader(twoData);
+    ASSERT_TRUE(facts);
+    EXPECT_EQ(facts->frames, 10);
+    const Bytes measured = measuredWave(twoData, *facts);
+    const auto again = readWaveHeader(measured);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->frames, 10);
+    EXPECT_EQ(measured.size(), 12u + 8 + 16 + 8 + 40);
+}
+
 TEST(SoundFile, ReadsOnlyARegularFileOfSensibleSize) {
     const auto dir = std::filesystem::temp_directory_path() / "vimbo-sound-file-test";
     std::filesystem::create_directories(dir);

@@ -86,6 +86,8 @@ class SoundServer:
         self.procs = []
 
     def __enter__(self):
+        if getattr(self, "later", False):
+            return self
         try:
             self._start()
         except BaseException:
@@ -148,6 +150,18 @@ class SoundServer:
                 with open(os.path.join(self.dir, name + ".log")) as f:
                     said = " ".join(f.read().split()[-12:])
                 raise RuntimeError(f"{name} of the private {self.kind} server ended ({said})")
+
+    def kill(self):
+        """The server dies at once, as a crashed one does (its socket file stays)."""
+        for proc in self.procs:
+            proc.kill()
+            proc.wait()
+        self.procs = []
+
+    def start(self):
+        """Started (again) on the same socket; the moment it answers."""
+        self._start()
+        return time.monotonic()
 
     def _answers(self):
         return subprocess.run(["pactl", "info"], env=self.env, capture_output=True).returncode == 0
@@ -315,6 +329,73 @@ def start_game(build, display, server):
     return game
 
 
+def music_back(recorder, since, within=2.0):
+    """Seconds from `since` until the music is heard in the recording, or None
+    if not within `within` seconds (10 ms blocks louder than a whisper)."""
+    deadline = since + within + 0.5
+    while time.monotonic() < deadline:
+        time.sleep(0.1)
+    start = recorder.start_near(since + within, span=within)
+    if start is None:
+        return None
+    signal = recorder.samples()
+    block = RATE // 100
+    n = len(signal) // block
+    loud = np.nonzero(np.abs(signal[: n * block]).reshape(n, block).max(axis=1) > 0)[0]
+    if not len(loud):
+        return None
+    back = start + loud[0] * block / RATE - since
+    return back if back <= within else None
+
+
+def comes_back(build, kind):
+    """The server killed while the music plays and started again; and a
+    server that comes up only after the game: each time the music is heard
+    within 2 s of the server answering, and a stock click rustles."""
+    template = rustle_template()
+    found = {}
+    with bench.Xvfb() as x, SoundServer(kind) as server:
+        game = start_game(build, x.display, server)
+        pointer = Pointer(x.display)
+        try:
+            time.sleep(1.0)
+            server.kill()
+            time.sleep(1.5)
+            found["restarted"] = heard_again(server, game, pointer, template)
+        finally:
+            pointer.close()
+            game.proc.terminate()
+            game.proc.wait(5)
+    server = SoundServer(kind)
+    server.later = True
+    with bench.Xvfb() as x, server:
+        game = start_game(build, x.display, server)
+        pointer = Pointer(x.display)
+        try:
+            time.sleep(1.5)
+            found["started after the game"] = heard_again(server, game, pointer, template)
+        finally:
+            pointer.close()
+            game.proc.terminate()
+            game.proc.wait(5)
+    return found
+
+
+def heard_again(server, game, pointer, template):
+    """(seconds until the music is heard, the rustle's onset in ms) once the
+    server is (back) up."""
+    answered = server.start()
+    recorder = Recorder(server)
+    try:
+        back = music_back(recorder, answered)
+        pointer.move(game.x + bench.STOCK[0], game.y + bench.STOCK[1])
+        sent = clicks(game, pointer, 1, 0.2)
+        onset, score = onsets(recorder, sent, template)[0][0]
+        return back, onset if score > 0.5 else None
+    finally:
+        recorder.stop()
+
+
 def clicks(game, pointer, count, pause):
     sent = []
     for _ in range(count):
@@ -446,6 +527,7 @@ def main():
         sys.exit(1 if gaps or whole < len(found) else 0)
     try:
         results, gaps = measure(args.build, kind, args.clicks, args.check)
+        back = comes_back(args.build, kind) if args.check else {}
     except RuntimeError as error:
         print(f"SKIPPED: {error}")
         sys.exit(77)
@@ -465,6 +547,12 @@ def main():
         failed |= heard < len(found)
     print(f"music: {gaps} silent 10 ms stretches while it played")
     failed |= bool(gaps)
+    for case, (music, rustle) in back.items():
+        print(f"{server}, server {case}: music back after "
+              + (f"{music:.2f} s" if music is not None else "more than 2 s (FAIL)")
+              + ", the next click " + (f"rustled {rustle:.1f} ms later" if rustle is not None
+                                       else "not heard (FAIL)"))
+        failed |= music is None or rustle is None
     if args.check:
         sys.exit(1 if failed else 0)
 
