@@ -3,9 +3,85 @@
 #include "form1.h"
 
 #include <QApplication>
+#include <QByteArray>
+#include <QString>
+
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+// Why the window system would not start, from what the program was given.
+std::string displayReason() {
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (!platform.isEmpty() && !platform.contains("xcb") && !platform.contains("wayland"))
+        return "QT_QPA_PLATFORM=" + platform.toStdString() + " could not start";
+    const QByteArray x11 = qgetenv("DISPLAY");
+    const QByteArray wayland = qgetenv("WAYLAND_DISPLAY");
+    if (x11.isEmpty() && wayland.isEmpty()) return "neither DISPLAY nor WAYLAND_DISPLAY is set";
+    std::string names;
+    if (!x11.isEmpty()) names = "DISPLAY=" + x11.toStdString();
+    if (!wayland.isEmpty())
+        names += (names.empty() ? "" : " or ") + ("WAYLAND_DISPLAY=" + wayland.toStdString());
+    return "no connection to " + names;
+}
+
+// Without a display Qt aborts the program (a core file, status 134) after a
+// screenful of advice about its plugins. Someone who started the game from a
+// console without a display should read one line and get status 1 instead. So
+// while QApplication starts, Qt's messages are held back: a fatal one means no
+// window system could be opened; otherwise done() lets them out as they came.
+class DisplayStartup {
+public:
+    DisplayStartup() { s_previous = qInstallMessageHandler(&DisplayStartup::hold); }
+
+    void done() {
+        qInstallMessageHandler(s_previous);
+        std::vector<Held> held;
+        {
+            const std::lock_guard lock(s_mutex);
+            held.swap(s_held);
+        }
+        for (const Held& message : held) {
+            const QMessageLogContext context(nullptr, 0, nullptr, message.category.c_str());
+            s_previous(message.type, context, message.text);
+        }
+    }
+
+private:
+    struct Held {
+        QtMsgType type;
+        std::string category;
+        QString text;
+    };
+
+    static void hold(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+        if (type == QtFatalMsg) {
+            // Nothing has been built that needs taking down: no sound, no
+            // window, no file written.
+            std::fprintf(stderr, "vimbo: cannot open the display (%s)\n", displayReason().c_str());
+            std::fflush(stderr);
+            std::_Exit(1);
+        }
+        const std::lock_guard lock(s_mutex);
+        s_held.push_back({type, context.category ? context.category : "", text});
+    }
+
+    static inline QtMessageHandler s_previous = nullptr;
+    static inline std::mutex s_mutex;
+    static inline std::vector<Held> s_held;
+};
+
+} // namespace
 
 int main(int argc, char* argv[]) {
+    DisplayStartup startup;
     QApplication app(argc, argv);
+    startup.done();
     QApplication::setApplicationName(QStringLiteral("Vimbo"));
     QApplication::setOrganizationName(QStringLiteral("Brennolt"));
 

@@ -5,7 +5,9 @@
 # options from the keyboard), no other window ever shows, the program prints
 # nothing of its own and ends with status 0 when its window is closed. What
 # still can sound does: the music when only the rustle is damaged, and the
-# other way round (heard through SDL's disk driver).
+# other way round (heard through SDL's disk driver). Without a display at
+# all, or with one nothing answers on, it says so in one line and ends with
+# status 1.
 #
 # The end-of-game piece is only read at a win, so the finale.mid cases win a
 # game on a known deal with scripted_vimbo (the program with its deck from
@@ -34,7 +36,7 @@ all_cases() { # the longest first
     for file in carta 5carte; do
         for damage in "${damages[@]}"; do echo "$file-$damage"; done
     done
-    echo soundfont-missing no-audio-device read-only-folder other-working-dir | tr ' ' '\n'
+    echo soundfont-missing no-audio-device read-only-folder other-working-dir no-display | tr ' ' '\n'
 }
 
 # ---- All cases, a few at a time ----------------------------------------------
@@ -106,6 +108,29 @@ sounds=$(dirname "$VIMBO")
 for file in carta.wav Music/5carte.mid Music/finale.mid; do
     cp "$sounds/$file" "$game/$file"
 done
+
+# Started from a console without a display, or with DISPLAY naming one that
+# nothing answers on: one line that says so, status 1, no core.
+no_display() {
+    local n=190 display said status
+    while [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]]; do n=$((n + 1)); done
+    for display in none ":$n"; do
+        local where=(-u DISPLAY)
+        [[ $display == none ]] || where=(DISPLAY="$display")
+        status=0
+        said=$(env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "${where[@]}" "$exe" 2>&1 </dev/null) ||
+            status=$?
+        [[ $status == 1 ]] || fail "exit status $status with DISPLAY $display"
+        [[ $said != *$'\n'* && $said == "vimbo: cannot open the display ("*")" ]] ||
+            fail "with DISPLAY $display the program printed: $said"
+        [[ $display == none || $said == *"DISPLAY=$display"* ]] || fail "the display is not named: $said"
+    done
+    echo "one line and status 1 without a display and with a dead one"
+}
+if [[ $name == no-display ]]; then
+    no_display
+    exit 0
+fi
 
 # Damages one sound file the way a bad copy or a full disk would.
 damage() {
