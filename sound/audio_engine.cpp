@@ -49,13 +49,21 @@ void unregisterLive(AudioEngine* engine) {
 
 void sayNothing(void*, int, SDL_LogPriority, const char*) {}
 extern "C" void sayNothingAlsa(const char*, int, const char*, int, const char*, ...) {}
+extern "C" void sayNothingGlib(const char*, int, const char*, void*) {}
 
 // The game prints nothing. SDL logs through its own function; ALSA's library,
 // which SDL loads when there is no sound server, complains about missing
-// sound cards unless given a handler of its own; FluidSynth has a logger too.
+// sound cards unless given a handler of its own; FluidSynth has a logger too,
+// and GLib beneath it complains on its own about a soundfont it cannot read.
 void quietAudioLibraries() {
     SDL_LogSetOutputFunction(&sayNothing, nullptr);
     silenceFluidSynth();
+    if (void* glib = dlopen("libglib-2.0.so.0", RTLD_NOW | RTLD_LOCAL | RTLD_NOLOAD)) {
+        using Handler = void (*)(const char*, int, const char*, void*);
+        using SetHandler = Handler (*)(Handler, void*);
+        if (auto set = reinterpret_cast<SetHandler>(dlsym(glib, "g_log_set_default_handler")))
+            set(&sayNothingGlib, nullptr);
+    }
     // Opened for good: the handler must stay set for as long as SDL uses ALSA.
     if (void* alsa = dlopen("libasound.so.2", RTLD_NOW | RTLD_LOCAL)) {
         using Handler = void (*)(const char*, int, const char*, int, const char*, ...);

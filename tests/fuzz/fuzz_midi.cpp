@@ -202,6 +202,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     CheckingSynth synth(realSynth());
     playAsTheGame(folder, synth);
-    if (size <= sound::MidiSong::kMaxBytes) playAroundTheEnd(bytes, synth);
+    if (size <= vimbo::sound::MidiSong::kMaxBytes) playAroundTheEnd(bytes, synth);
     return 0;
 }

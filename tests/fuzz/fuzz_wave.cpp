@@ -1,15 +1,16 @@
 // Arbitrary bytes as the game's card rustle: written as carta.wav, opened and
 // played through the game's own sound commands (GameSounds on a MediaDevice).
 // The player does what the real one does, without its threads: the file read
-// with our size limit, our header checks, the length in output frames, SDL's
-// wave loader on the bytes in memory (converting to the output's format, on
-// SDL's dummy audio driver), and the rustle voice mixing the samples block by
-// block over the music.
+// with our size limit, our header checks, the length in output frames, the
+// decoder on the measured chunks (SDL's wave loader and converter, to the
+// output's format), and the rustle voice mixing the samples block by block
+// over the music.
 #include "fuzz_session.h"
 
 #include "game_sounds.h"
 #include "media_device.h"
 #include "sound_file.h"
+#include "wave_decoder.h"
 #include "wave_voice.h"
 
 #include <SDL.h>
@@ -28,19 +29,6 @@ constexpr int kRate = 44100;
 constexpr int kBlock = 1024;
 constexpr int kMaxBlocks = 64; // about a second and a half
 
-// The wave's samples as the audio engine decodes them: SDL_mixer converts to
-// the open output's format, 16-bit stereo at 44100 Hz.
-std::vector<std::int16_t> decode(const std::vector<std::uint8_t>& bytes) {
-    SDL_RWops* source = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
-    Mix_Chunk* chunk = source ? Mix_LoadWAV_RW(source, 1) : nullptr;
-    if (!chunk) return {};
-    std::vector<std::int16_t> samples(chunk->alen / (2 * sizeof(std::int16_t)) * 2);
-    if (!samples.empty())
-        std::memcpy(samples.data(), chunk->abuf, samples.size() * sizeof(std::int16_t));
-    Mix_FreeChunk(chunk);
-    return samples;
-}
-
 // The rustle player of the real audio system, with the decoding done at once.
 class VoicePlayer final : public DirectPlayer<WaveVoice> {
 public:
@@ -55,7 +43,7 @@ public:
         const std::int64_t length = sound::rustleFrames(*facts, kRate).value_or(0);
         if (length <= 0) return 0;
         m_voice.load(length, ++m_tickets);
-        m_voice.deliver(decode(sound::measuredWave(*bytes, *facts)), m_tickets);
+        m_voice.deliver(sound::decodeWave(sound::measuredWave(*bytes, *facts), kRate), m_tickets);
         return length;
     }
 

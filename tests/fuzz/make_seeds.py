@@ -3,8 +3,11 @@
 well formed, a few broken the way a damaged copy of our sound files would be
 (cut short, a size that lies, a header from another format). The game's own
 carta.wav and pieces go in too, the wave cut down to a few hundred frames.
+The soundfonts are small ones of our own making, with presets the game keeps
+and one it drops.
 
-Usage: make_seeds.py RESOURCES OUT  (OUT gets wave/ and midi/)"""
+Usage: make_seeds.py RESOURCES OUT  (OUT gets wave/, midi/ and soundfont/)
+       make_seeds.py --limits OUT    (inputs at the readers' size limits)"""
 import base64
 import math
 import os
@@ -160,9 +163,169 @@ def midis(resources):
     return m
 
 
+# ---- soundfonts ------------------------------------------------------------
+
+def sf_name(text):
+    return text.encode().ljust(20, b"\0")
+
+
+def sf_info(name):
+    # Every INFO string is of even length, with at least one zero at its end.
+    text = name.encode() + b"\0"
+    text += b"\0" * (len(text) % 2)
+    return chunk_le(b"LIST", b"INFO" + chunk_le(b"ifil", struct.pack("<HH", 2, 1)) +
+                    chunk_le(b"isng", b"EMU8000\0") + chunk_le(b"INAM", text))
+
+
+def sf_samples():
+    # A looped sine and a click, each followed by the 46 silent samples a
+    # soundfont leaves after every sample.
+    sine = [int(math.sin(2 * math.pi * i / 16) * 12000) for i in range(64)]
+    click = [int(9000 * (-1) ** i * (30 - i) / 30) for i in range(30)]
+    data = sine + [0] * 46 + click + [0] * 46
+    return chunk_le(b"smpl", struct.pack("<%dh" % len(data), *data))
+
+
+def sf_zones(zones):
+    """Bags and their generators/modulators from [(generators, modulators)]."""
+    bags, gens, mods = b"", b"", b""
+    for generators, modulators in zones:
+        bags += struct.pack("<HH", len(gens) // 4, len(mods) // 10)
+        gens += b"".join(struct.pack("<HH", op, amount) for op, amount in generators)
+        mods += b"".join(struct.pack("<HHhHH", *m) for m in modulators)
+    bags += struct.pack("<HH", len(gens) // 4, len(mods) // 10)
+    return bags, gens + bytes(4), mods + bytes(10)
+
+
+def sf_headers(records, bag_counts, pack):
+    out, bag = b"", 0
+    for record, bags in zip(records, bag_counts):
+        out += pack(record, bag)
+        bag += bags
+    return out
+
+
+def soundfont(presets, instruments, samples=None, phdr=None, inst=None):
+    """presets: [(name, program, bank, zones)], instruments: [(name, zones)];
+    the headers may be given as they are instead."""
+    pbag, pgen, pmod = sf_zones([z for _, _, _, zones in presets for z in zones])
+    ibag, igen, imod = sf_zones([z for _, zones in instruments for z in zones])
+    if phdr is None:
+        phdr = sf_headers(presets + [("EOP", 0, 0, [])], [len(p[3]) for p in presets] + [0],
+                          lambda p, bag: sf_preset(p[0], p[1], p[2], bag))
+    if inst is None:
+        inst = sf_headers(instruments + [("EOI", [])], [len(i[1]) for i in instruments] + [0],
+                          lambda i, bag: struct.pack("<20sH", sf_name(i[0]), bag))
+    if samples is None:
+        samples = [("Sine", 0, 64, 8, 56, 69), ("Click", 110, 140, 0, 0, 60)]
+    shdr = b"".join(struct.pack("<20sIIIIIBbHH", sf_name(n), start, end, loop0, loop1,
+                                22050, pitch, 0, 0, 1)
+                    for n, start, end, loop0, loop1, pitch in samples)
+    shdr += struct.pack("<20sIIIIIBbHH", sf_name("EOS"), 0, 0, 0, 0, 0, 0, 0, 0, 0)
+    pdta = b"pdta" + b"".join(chunk_le(tag, body) for tag, body in (
+        (b"phdr", phdr), (b"pbag", pbag), (b"pmod", pmod), (b"pgen", pgen), (b"inst", inst),
+        (b"ibag", ibag), (b"imod", imod), (b"igen", igen), (b"shdr", shdr)))
+    body = (b"sfbk" + sf_info("Vimbo seed") +
+            chunk_le(b"LIST", b"sdta" + sf_samples()) + chunk_le(b"LIST", pdta))
+    return b"RIFF" + struct.pack("<I", len(body)) + body
+
+
+def sf_preset(name, program, bank, bag):
+    return struct.pack("<20sHHHIII", sf_name(name), program, bank, bag, 0, 0, 0)
+
+
+# Generators: instrument, key range, sample, sample modes, attenuation, root key.
+INSTRUMENT, KEYS, SAMPLE, MODES, ATTENUATION, ROOT = 41, 43, 53, 54, 48, 58
+ALL_KEYS = 127 << 8
+# A modulator: note-on velocity to attenuation, the one every font has.
+VELOCITY = (0x0502, ATTENUATION, 960, 0, 0)
+
+# Instruments: a piano no kept preset uses, a plucked sine, a click.
+INSTRUMENTS = [("Piano", [([(SAMPLE, 0)], [])]),
+               ("Plucked", [([(KEYS, ALL_KEYS), (MODES, 1), (SAMPLE, 0)], [VELOCITY])]),
+               ("Click", [([(ROOT, 60), (SAMPLE, 1)], [])])]
+
+
+def soundfonts():
+    # Guitar (0, 24) and the drum kit (128, 0) are among the presets the game
+    # keeps, the piano is not: the subset renumbers instruments 1 and 2.
+    guitar = ("Nylon", 24, 0, [([(ATTENUATION, 20)], [VELOCITY]),
+                               ([(KEYS, ALL_KEYS), (INSTRUMENT, 1)], [])])
+    piano = ("Piano", 0, 0, [([(INSTRUMENT, 0)], [])])
+    kit = ("Kit", 0, 128, [([(KEYS, 35 | 81 << 8), (INSTRUMENT, 1)], []),
+                           ([(INSTRUMENT, 2)], [])])
+    f = {"small.sf2": soundfont([guitar, piano, kit], INSTRUMENTS)}
+    good = f["small.sf2"]
+    f["broken_cut_short.sf2"] = good[: len(good) * 2 // 3]
+    # No preset the game keeps, and an instrument chunk without a record.
+    f["broken_no_kept_preset.sf2"] = soundfont([piano], INSTRUMENTS, inst=b"")
+    # The guitar's zones end far past the last bag.
+    bag_at = good.index(b"Piano\0") + 24
+    f["broken_bag_past_end.sf2"] = good[:bag_at] + struct.pack("<H", 0x7FFF) + good[bag_at + 2:]
+    # A sample that runs past the sample data.
+    f["broken_sample_past_data.sf2"] = soundfont(
+        [guitar, kit], INSTRUMENTS, samples=[("Sine", 0, 0x10000, 8, 56, 69),
+                                             ("Click", 110, 140, 0, 0, 60)])
+    pdta_at = good.index(b"pdta") - 4
+    f["broken_pdta_size_lies.sf2"] = (good[:pdta_at] + struct.pack("<I", 0x7FFFFFF0) +
+                                      good[pdta_at + 4:])
+    # A guitar that plays many instruments, all sharing the same zones (each
+    # closed by an instrument whose bag number ends them): more zones,
+    # generators or modulators than a soundfont can number.
+    for name, zones, count in (("zones", [([], [])] * 852, 77),
+                               ("generators", [([(ATTENUATION, 0)] * 852, [])], 77),
+                               ("modulators", [([], [VELOCITY] * 538)], 122)):
+        guitar = ("Nylon", 24, 0, [([(INSTRUMENT, 2 * i) for i in range(count)], [])])
+        shared = struct.pack("<20sH", sf_name("Shared"), 0)
+        closer = struct.pack("<20sH", sf_name("Closer"), len(zones))
+        f["broken_shared_%s.sf2" % name] = soundfont(
+            [guitar], [("Shared", zones)],
+            inst=(shared + closer) * count + struct.pack("<20sH", sf_name("EOI"), len(zones)))
+    return f
+
+
+# ---- at the limits ---------------------------------------------------------
+
+# As the game reads them (sound_file.h, midi_song.h).
+MAX_WAVE_BYTES = 2 << 20
+MAX_MIDI_BYTES = 1 << 20
+MAX_EVENTS = 200_000
+
+
+def many_events(count):
+    # A program change, then running status: two bytes an event.
+    return smf(96, track(ev(0, 0xC0, 5), bytes([0, 5]) * (count - 1), end(96)), fmt_=0)
+
+
+def limits():
+    """Inputs at and just past the readers' limits: too large to be mutated
+    thousands of times a second, so run once each instead."""
+    samples = (fmt(1, 2, 48000, 16), chunk_le(b"data", bytes(10 * 48000 * 4)))
+    stereo = riff(*samples)
+    padding = chunk_le(b"JUNK", bytes(MAX_WAVE_BYTES + 1 - len(stereo) - 8))
+    most = many_events(MAX_EVENTS)
+    # The longest rustle the game plays, at the lowest rate it reads, and one
+    # frame more, which it refuses from the header alone.
+    slow = {name: riff(fmt(1, 1, 1000, 8), chunk_le(b"data", tone(frames, 1, 8, 1000)))
+            for name, frames in (("ten_seconds_1khz.wav", 10000),
+                                 ("broken_too_long_1khz.wav", 10001))}
+    return {
+        "wave": {"longest_48k_stereo.wav": stereo,
+                 "broken_over_size.wav": riff(*samples, padding), **slow},
+        "midi": {"most_events.mid": most,
+                 "broken_too_many_events.mid": many_events(MAX_EVENTS + 1),
+                 "broken_over_size.mid": most + chunk_be(
+                     b"XFIL", bytes(MAX_MIDI_BYTES + 1 - len(most) - 8))},
+    }
+
+
 def main():
-    resources, out = sys.argv[1], sys.argv[2]
-    for kind, files in (("wave", waves(resources)), ("midi", midis(resources))):
+    if sys.argv[1] == "--limits":
+        kinds, out = limits(), sys.argv[2]
+    else:
+        resources, out = sys.argv[1], sys.argv[2]
+        kinds = {"wave": waves(resources), "midi": midis(resources), "soundfont": soundfonts()}
+    for kind, files in kinds.items():
         folder = os.path.join(out, kind)
         os.makedirs(folder, exist_ok=True)
         for name, data in sorted(files.items()):

@@ -1,45 +1,70 @@
 #!/usr/bin/env bash
-# Runs the two sound-file fuzzers one after the other, sharing SECONDS between
-# them. Each starts from the committed seeds and from what earlier runs in
-# this build folder found; an input that breaks the sound code is kept in
-# BUILD/crashes/ and the run fails, printing how to replay it.
+# Runs the fuzzers of the sound files and of the soundfont reader one after the
+# other, sharing SECONDS between them. Each starts from the committed seeds and
+# from what earlier runs in this build folder found; an input that breaks the
+# sound code is kept in BUILD/crashes/ and the run fails, printing how to
+# replay it. Before fuzzing, each runs once on inputs at the size limits of
+# its reader, made afresh by make_seeds.py --limits in BUILD/limits/.
 # Usage: run_fuzz.sh BUILD [SECONDS]
 #
 # With RUNS set (inputs per fuzzer) the run is repeatable instead: a fixed
 # seed and a fixed number of inputs, so a check that passed once passes again
 # on the same sources. CI runs it that way; the timed run explores further.
+# The soundfont fuzzer takes an eighth of RUNS: each of its inputs is loaded
+# into FluidSynth and played, several times the work of a MIDI input.
 set -euo pipefail
 build=$(cd "$1" && pwd)
 seconds=${2:-300}
 here=$(cd "$(dirname "$0")" && pwd)
-share=$((seconds / 2 > 0 ? seconds / 2 : 1))
+kinds=(midi wave soundfont)
+share=$((seconds / ${#kinds[@]} > 0 ? seconds / ${#kinds[@]} : 1))
 
-# Our pieces are 8 kB, our rustle 25 kB; inputs of a few times that reach
-# every path of the readers without slowing the fuzzer down.
-declare -A max_len=([midi]=16384 [wave]=8192)
+# The longest input each fuzzer makes: every wave and MIDI file the game reads,
+# and the first one it refuses for its size. libFuzzer grows its inputs from
+# the seeds' size only as the small ones stop finding anything, so a run of
+# CI's length stays well below these; the inputs in BUILD/limits/ reach the
+# limits in every run (a wave that plays past 10 s, which an 8-bit mono one at
+# 1 kHz does past 10,000 bytes; a piece of too many events or bytes). A
+# soundfont has all its chunks in 16 KiB, and instruments that share their
+# zones overflow the zone numbers in 8 KiB.
+declare -A max_len=([midi]=$(((1 << 20) + 1024)) [wave]=$(((2 << 20) + 1024)) [soundfont]=16384)
+declare -A runs_share=([midi]=1 [wave]=1 [soundfont]=8)
+
+limits="$build/limits"
+rm -rf "$limits"
+python3 "$here/make_seeds.py" --limits "$limits"
+
+# One fuzzer: once on each input at its reader's limits, then fuzzing.
+fuzz() {
+    local kind=$1 corpus=$2 fuzzer="$build/fuzz_$1"
+    local crashes=(-artifact_prefix="$build/crashes/$kind-")
+    if [[ -d $limits/$kind ]]; then
+        "$fuzzer" -timeout=60 "${crashes[@]}" "$limits/$kind"/* || return 1
+    fi
+    "$fuzzer" "${budget[@]}" -max_len="${max_len[$kind]}" -timeout=10 -dict="$here/$kind.dict" \
+        -print_final_stats=1 "${crashes[@]}" "$corpus" "$here/corpus/$kind"
+}
 
 status=0
 mkdir -p "$build/crashes"
-for kind in midi wave; do
-    fuzzer="$build/fuzz_$kind" corpus="$build/corpus/$kind" log="$build/fuzz_$kind.log"
+for kind in "${kinds[@]}"; do
+    corpus="$build/corpus/$kind" log="$build/fuzz_$kind.log"
     if [[ -n ${RUNS:-} ]]; then
         # From the committed seeds alone, whatever earlier runs found here.
         corpus="$build/corpus-repeatable/$kind"
         rm -rf "$corpus"
-        limits=(-runs="$RUNS" -seed=1)
-        echo "fuzz_$kind: $RUNS inputs"
+        inputs=$((RUNS / runs_share[$kind]))
+        budget=(-runs="$inputs" -seed=1)
+        echo "fuzz_$kind: $inputs inputs"
     else
-        limits=(-max_total_time="$share")
+        budget=(-max_total_time="$share")
         echo "fuzz_$kind: ${share} s"
     fi
     mkdir -p "$corpus"
-    if ! "$fuzzer" "${limits[@]}" -max_len="${max_len[$kind]}" -timeout=10 \
-        -dict="$here/$kind.dict" \
-        -print_final_stats=1 -artifact_prefix="$build/crashes/$kind-" \
-        "$corpus" "$here/corpus/$kind" >"$log" 2>&1; then
+    if ! fuzz "$kind" "$corpus" >"$log" 2>&1; then
         status=1
         tail -n 40 "$log"
-        echo "fuzz_$kind FAILED; replay with: $fuzzer $build/crashes/$kind-<file>" >&2
+        echo "fuzz_$kind FAILED; replay with: $build/fuzz_$kind $build/crashes/$kind-<file>" >&2
         continue
     fi
     grep -E '^stat::(number_of_executed_units|average_exec_per_sec|new_units_added)' "$log" |
