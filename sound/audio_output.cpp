@@ -37,11 +37,13 @@ constexpr milliseconds kQuietCheck{250};
 // With the output gone: how often the server's socket is looked at (each look
 // costs a wake-up, which on a virtual machine is half a millisecond), and how
 // long the first and the longest waits are before SDL is started again
-// anyway (a server with no socket to look at, or one that answers but opens
-// no stream).
+// anyway: for a server with no socket to look at, and for one whose socket
+// answers but that opens no stream yet (PipeWire's PulseAudio service
+// answers while PipeWire itself restarts; the music should not wait long).
 constexpr milliseconds kSocketLook{1000};
 constexpr milliseconds kFirstRetry{250};
 constexpr milliseconds kLongestRetry{30000};
+constexpr milliseconds kLongestRetryAnswering{1000};
 
 // Where a PulseAudio client (and so SDL) finds the server: PULSE_SERVER's
 // socket, else the one in the user's runtime folder. Empty: not a socket we
@@ -132,9 +134,11 @@ void AudioOutput::closeAll() {
 
 void AudioOutput::gone(Clock::time_point now) {
     closeAll();
-    m_retryAt = now + m_retryWait;
-    m_retryWait = std::min(m_retryWait * 2, kLongestRetry);
     m_serverAnswered = serverAnswers(serverSocket());
+    m_retryWait = std::min(m_retryWait, m_serverAnswered ? kLongestRetryAnswering : kLongestRetry);
+    m_retryAt = now + m_retryWait;
+    m_retryWait =
+        std::min(m_retryWait * 2, m_serverAnswered ? kLongestRetryAnswering : kLongestRetry);
 }
 
 std::optional<milliseconds> AudioOutput::keep(Wanted wanted, Clock::time_point now) {

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <type_traits>
 
@@ -62,14 +63,32 @@ struct PipeWireOutput::Stream {
     pw_stream* stream = nullptr;
     std::atomic<bool> linked{false};
     std::atomic<bool> failed{false};
+    std::atomic<bool> playing{false};   // set going by the game
+    std::atomic<bool> streaming{false}; // run by PipeWire
+    // When it last showed it is taken from (in steady-clock ticks): set going,
+    // run, or filled.
+    std::atomic<std::chrono::steady_clock::rep> aliveAt{0};
 };
 
 namespace {
 
 constexpr std::uint32_t kFrameBytes = 2 * sizeof(std::int16_t);
+// A stream whose links are taken away (by hand, or with the session manager
+// that made them, which takes its links along when it ends) gets no error:
+// PipeWire only stops it, and it waits for links that may never come, with
+// the rustle half played. Set going and neither run nor filled for this long,
+// it has lost its link. Moved to another output, it is stopped for a few
+// milliseconds only; an output that wakes up slowly (Bluetooth) runs it
+// first and fills it later.
+constexpr std::chrono::milliseconds kLinkLostAfter{1000};
+
+std::chrono::steady_clock::rep ticksNow() {
+    return std::chrono::steady_clock::now().time_since_epoch().count();
+}
 
 void onProcess(void* data) {
     auto* s = static_cast<PipeWireOutput::Stream*>(data);
+    s->aliveAt = ticksNow();
     pw_buffer* buffer = s->api->dequeue(s->stream);
     if (!buffer) return;
     spa_data& out = buffer->buffer->datas[0];
@@ -94,8 +113,10 @@ void onAddBuffer(void* data, pw_buffer*) {
 }
 
 void onStateChanged(void* data, pw_stream_state, pw_stream_state state, const char*) {
-    if (state != PW_STREAM_STATE_ERROR && state != PW_STREAM_STATE_UNCONNECTED) return;
     auto* s = static_cast<PipeWireOutput::Stream*>(data);
+    s->streaming = state == PW_STREAM_STATE_STREAMING;
+    if (s->streaming) s->aliveAt = ticksNow();
+    if (state != PW_STREAM_STATE_ERROR && state != PW_STREAM_STATE_UNCONNECTED) return;
     if (s->linked.exchange(false) || state == PW_STREAM_STATE_ERROR) s->failed = true;
 }
 
@@ -179,12 +200,17 @@ bool PipeWireOutput::linked() const {
 }
 
 bool PipeWireOutput::failed() const {
-    return m_stream->failed;
+    const Stream& s = *m_stream;
+    if (s.failed) return true;
+    const auto idle = std::chrono::steady_clock::duration(ticksNow() - s.aliveAt);
+    return s.linked && s.playing && !s.streaming && idle >= kLinkLostAfter;
 }
 
 void PipeWireOutput::setPlaying(bool playing) {
     Api& pw = *m_api;
     pw.lock(m_stream->loop);
+    if (playing && !m_stream->playing) m_stream->aliveAt = ticksNow();
+    m_stream->playing = playing;
     pw.setActive(m_stream->stream, playing);
     pw.unlock(m_stream->loop);
 }
