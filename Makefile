@@ -45,7 +45,8 @@ clean:
 # `make bench`: speed and memory of a Release build, measured under a private
 # Xvfb and printed as one table against our targets; also kept in BENCHMARKS.md.
 # BENCH_BEFORE=DIR (the build dir of an earlier version, e.g. a `git worktree`
-# of an older commit built in its own folder) sets its music sessions side by side.
+# of an older commit built in its own folder) measures it in the same run and sets
+# its start-up, music sessions, drags and rustle onset side by side with ours.
 BENCH_BUILD ?= build-release
 
 .PHONY: bench

@@ -6,9 +6,10 @@ The table also goes into BENCHMARKS.md, between its "bench:begin" and
 
 Usage: bench.py --build BUILD-DIR [--out BENCHMARKS.md] [--runs 10] [--before OLD-BUILD-DIR]
 The build dir must hold window/vimbo and tools/bench/bench_{map,drag,new_game}.
---before names the build of an earlier version (its window/vimbo): its music
-sessions run in the same run, alternating with ours, and a second table sets
-the two side by side.
+--before names the build of an earlier version (its window/vimbo): its
+start-up, music sessions, drags and rustle onset are measured in the same
+run (the sessions alternating with ours), and a second table sets the two
+side by side.
 """
 
 import argparse
@@ -375,19 +376,52 @@ def sessions_side_by_side(tools, vimbo, before, display, runs, part):
     return found
 
 
-def side_by_side_table(found):
+def side_by_side_table(found, ours, theirs):
+    """`found` from sessions_side_by_side; `ours` and `theirs` the other
+    figures of each build: {"map": [s], "drag": [s], "onset": [ms]}."""
     median = statistics.median
     (peaks, cpus), (old_peaks, old_cpus) = found["this build"], found["before"]
+
+    def spread(values, shown, unit):
+        return f"{shown(median(values))}{unit} ({shown(min(values))}-{shown(max(values))})"
+
+    def row(figure, key, shown, unit, target):
+        if not ours.get(key) or not theirs.get(key):
+            return []
+        return [f"| {figure} | {spread(theirs[key], shown, unit)} | "
+                f"{spread(ours[key], shown, unit)} | {target} |"]
+
     n = len(peaks)
-    lines = ["| figure (median of %d, the two builds alternating) | before | this build | target |" % n,
-             "| --- | --- | --- | --- |",
-             f"| peak resident memory (VmHWM), 10 s of play, music on | {median(old_peaks):.1f} MiB"
-             f" ({min(old_peaks):.1f}-{max(old_peaks):.1f}) | {median(peaks):.1f} MiB"
-             f" ({min(peaks):.1f}-{max(peaks):.1f}) | < 45.0 MiB |",
-             f"| CPU over 10 s idle, music on | {median(old_cpus):.2f} s ({min(old_cpus):.2f}-"
-             f"{max(old_cpus):.2f}) | {median(cpus):.2f} s ({min(cpus):.2f}-{max(cpus):.2f}) |"
-             " < 0.07 s |"]
+    lines = ["| figure (median; the sessions of the two builds alternating, %d each) | before |"
+             " this build | target |" % n,
+             "| --- | --- | --- | --- |"]
+    lines += row("window mapped, from process start", "map", seconds, " s", "< 0.150 s")
+    lines += [f"| peak resident memory (VmHWM), 10 s of play, music on | "
+              f"{spread(old_peaks, mib, ' MiB')} | {spread(peaks, mib, ' MiB')} | < 45.0 MiB |",
+              f"| CPU over 10 s idle, music on | {spread(old_cpus, cpu, ' s')} | "
+              f"{spread(cpus, cpu, ' s')} | < 0.07 s |"]
+    lines += row("drag latency", "drag", ms, " ms", "< 1.00 ms")
+    lines += row("rustle onset, music on", "onset", lambda v: f"{v:.1f}", " ms", "< 15.0 ms")
     return "\n".join(lines)
+
+
+def other_figures(tools, vimbo, build, display, runs, part, name):
+    """Start-up, drags and the rustle's onset of one build, for the side by side."""
+    part(f"side by side, {name}: map")
+    maps, _ = measure_map(tools, vimbo, display, runs)
+    part(f"side by side, {name}: drag")
+    drags = measure_drag(tools, vimbo, display, 1, 50)
+    onsets = []
+    try:
+        import rustle_onset
+        kind = rustle_onset.server_kind()
+        if kind:
+            part(f"side by side, {name}: rustle onset")
+            results, _ = rustle_onset.measure(build, kind)
+            onsets = [m for m, score in results["music on"] if m is not None and score > 0.5]
+    except (ImportError, RuntimeError) as error:
+        say(f"  rustle onset of {name}: not measured ({error})")
+    return {"map": maps, "drag": drags, "onset": onsets}
 
 
 def write_markdown(path, info, loads, rows, notes, extra=""):
@@ -446,9 +480,13 @@ def main():
             silent.append(was_silent)
         side_by_side = ""
         if args.before:
-            found = sessions_side_by_side(tools, vimbo, os.path.abspath(
-                f"{args.before}/window/vimbo"), x.display, args.runs, part)
-            side_by_side = side_by_side_table(found)
+            before = os.path.abspath(f"{args.before}/window/vimbo")
+            found = sessions_side_by_side(tools, vimbo, before, x.display, args.runs, part)
+            theirs = other_figures(tools, before, args.before, x.display, args.runs, part,
+                                   "before")
+            ours = other_figures(tools, vimbo, args.build, x.display, args.runs, part,
+                                 "this build")
+            side_by_side = side_by_side_table(found, ours, theirs)
         part("drag")
         latencies = measure_drag(tools, vimbo, x.display, 3, 50)
         part("new game")
