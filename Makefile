@@ -1,28 +1,46 @@
 # The two commands a player or developer types: `make run` and `make test`.
-# Both install what is missing, configure and build first.
+# Both install what is missing, configure and build first: `make run` only
+# what the game needs, `make test` everything the suite needs as well.
 
 BUILD ?= build
 JOBS  ?= $(shell nproc)
 
 .PHONY: run test build setup configure clean test-asan
 
-run: build
+# The game alone: its packages, its build (no tests, tools or benchmarks).
+# A build folder made by `make test` is used as it is.
+run:
+	@tools/setup.sh play
+	@test -f $(BUILD)/CMakeCache.txt || cmake -S . -B $(BUILD) -G Ninja \
+		-DCMAKE_BUILD_TYPE=RelWithDebInfo -DVIMBO_TESTS=OFF
+	cmake --build $(BUILD) --target vimbo -j$(JOBS)
 	$(BUILD)/window/vimbo
 
 # A test that this machine cannot run (no private mount in a chroot, no
 # tracing in a container) is skipped; why is repeated under CTest's summary.
+# The suite runs with a temporary folder of its own, which it must leave as
+# it found it: anything left there is named and fails the run.
 test: build
-	@cd $(BUILD) && { ctest --output-on-failure -j$(JOBS); status=$$?; \
-		grep -h '^SKIPPED:' Testing/Temporary/LastTest.log 2>/dev/null; exit $$status; }
+	@cd $(BUILD) && { suite_tmp=$$(mktemp -d); \
+		TMPDIR=$$suite_tmp ctest --output-on-failure -j$(JOBS); status=$$?; \
+		grep -h '^SKIPPED:' Testing/Temporary/LastTest.log 2>/dev/null; \
+		left=$$(cd $$suite_tmp && ls -A); \
+		if [ -n "$$left" ]; then echo "The suite left in its TMPDIR:" $$left; status=1; fi; \
+		rm -rf $$suite_tmp; exit $$status; }
 
 build: configure
 	cmake --build $(BUILD) -j$(JOBS)
 
+# A build folder that `make run` configured without the tests gets them now.
 configure: setup
 	@test -f $(BUILD)/CMakeCache.txt || cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	@grep -q '^VIMBO_TESTS:BOOL=OFF' $(BUILD)/CMakeCache.txt && cmake -S . -B $(BUILD) -DVIMBO_TESTS=ON || true
 
 setup:
-	@tools/setup.sh
+	@tools/setup.sh play test
+
+clean:
+	rm -rf $(BUILD)
 
 # The whole suite again, built with AddressSanitizer and UndefinedBehaviorSanitizer,
 # leak detection on. Leaks inside system libraries we do not own are listed,
@@ -39,9 +57,6 @@ test-asan: setup
 	VIMBO_SANITIZED=1 \
 	ctest --output-on-failure -j$(JOBS)
 
-clean:
-	rm -rf $(BUILD)
-
 # `make bench`: speed and memory of a Release build, measured under a private
 # Xvfb and printed as one table against our targets; also kept in BENCHMARKS.md.
 # BENCH_BEFORE=DIR (the build dir of an earlier version, e.g. a `git worktree`
@@ -50,7 +65,8 @@ clean:
 BENCH_BUILD ?= build-release
 
 .PHONY: bench
-bench: setup
+bench:
+	@tools/setup.sh play test bench
 	@test -f $(BENCH_BUILD)/CMakeCache.txt || cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release
 	cmake --build $(BENCH_BUILD) --target vimbo bench_tools -j$(JOBS)
 	@# Debian's own Python, which has python3-numpy: another python3 first on
@@ -60,16 +76,36 @@ bench: setup
 
 # `make package`: the Debian package, $(PACKAGE_BUILD)/vimbo_<version>_<arch>.deb,
 # from a Release build of its own (CPack; dpkg-shlibdeps finds the libraries).
+# It is compiled with Debian's own flags (dpkg-buildflags) and all of their
+# hardening: fortified functions, stack protector, relocations read-only and
+# bound at start (bindnow, which Debian 12 does not give unasked). The flags
+# go to CMake at every configure, because a configured folder keeps the ones
+# of its first configure and ignores CXXFLAGS from then on.
+# The same sources give the same bytes wherever they are built:
+# SOURCE_DATE_EPOCH (the last commit's time; without git, the changelog's
+# newest entry) dates every file in the package and the package itself,
+# umask 022 gives its members the same modes for everyone, and dpkg-buildflags
+# maps the source folder, and so the build folder inside it, to `.` in what
+# the compiler writes.
 # `make test-package` builds it and checks it: fields, contents, lintian
-# (Debian's own package checker: no error, no warning), and the game played
-# from the unpacked package.
+# (Debian's own package checker: no error, no warning), the hardening and no
+# RUNPATH in the executable, the game played from the unpacked package, and
+# the same package built again from a copy of the sources elsewhere.
+# PACKAGE_TESTS=OFF builds the package alone, without the suite that checks it.
 PACKAGE_BUILD ?= build-package
+PACKAGE_TESTS ?= ON
 
 .PHONY: package test-package
-package: setup
-	cmake -S . -B $(PACKAGE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DVIMBO_PACKAGE_TESTS=ON \
-		-DVIMBO_INSTALL_BINDIR=games
-	cmake --build $(PACKAGE_BUILD) --target package -j$(JOBS)
+package:
+	@tools/setup.sh play $(if $(filter ON,$(PACKAGE_TESTS)),test) package
+	flags() { DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get $$1; }; \
+	cmake -S . -B $(PACKAGE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DVIMBO_INSTALL_BINDIR=games \
+		-DVIMBO_TESTS=$(PACKAGE_TESTS) -DVIMBO_PACKAGE_TESTS=$(PACKAGE_TESTS) \
+		-DCMAKE_CXX_FLAGS="$$(flags CPPFLAGS) $$(flags CXXFLAGS)" \
+		-DCMAKE_EXE_LINKER_FLAGS="$$(flags LDFLAGS)"
+	umask 022; SOURCE_DATE_EPOCH=$${SOURCE_DATE_EPOCH:-$$( { test -e .git && git log -1 --format=%ct; } 2>/dev/null || \
+		dpkg-parsechangelog -l packaging/changelog -STimestamp)} \
+		cmake --build $(PACKAGE_BUILD) --target package -j$(JOBS)
 
 test-package: package
 	cd $(PACKAGE_BUILD) && ctest --output-on-failure -L package
@@ -85,7 +121,8 @@ FUZZ_SECONDS ?= 300
 FUZZ_RUNS    ?= 80000
 
 .PHONY: fuzz fuzz-smoke fuzz-build
-fuzz-build: setup
+fuzz-build:
+	@tools/setup.sh play fuzz
 	@test -f $(FUZZ_BUILD)/CMakeCache.txt || CC=clang CXX=clang++ \
 		cmake -S tests/fuzz -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build $(FUZZ_BUILD) -j$(JOBS)

@@ -1,12 +1,20 @@
 #!/usr/bin/env bash
-# Installs the Debian packages listed in tools/debian-packages.txt that are
-# not installed yet. Quick when everything is there: one dpkg-query, no apt.
+# Installs the Debian packages of the named groups of tools/debian-packages.txt
+# (play, test, package, bench, fuzz) that are not installed yet:
+#   tools/setup.sh play        what building and playing the game need
+#   tools/setup.sh play test   and what the test suite needs
+# Quick when everything is there: one dpkg-query a package, no apt.
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 list="$here/debian-packages.txt"
+groups=("$@")
+[[ ${#groups[@]} -gt 0 ]] || groups=(play test package bench fuzz)
 
-mapfile -t wanted < <(sed -e 's/#.*//' -e 's/[[:space:]]//g' "$list" | grep -v '^$')
+# The packages under the [group] headings asked for, comments and blanks gone.
+mapfile -t wanted < <(sed -e 's/#.*//' -e 's/[[:space:]]//g' "$list" | awk -v asked=" ${groups[*]} " '
+    /^\[.*\]$/ { group = substr($0, 2, length($0) - 2); next }
+    $0 != "" && index(asked, " " group " ") { print }')
 
 installed() { [[ $(dpkg-query -W -f='${Status}' "$1" 2>/dev/null || true) == "install ok installed" ]]; }
 
@@ -18,7 +26,7 @@ done
 # machine has. PulseAudio and PipeWire's PulseAudio service (pipewire-pulse)
 # exclude each other on Debian, and installing one removes the other: a
 # machine that has either keeps it, and only one with neither gets PulseAudio.
-if ! installed pulseaudio && ! installed pipewire-pulse; then
+if [[ " ${groups[*]} " == *" test "* ]] && ! installed pulseaudio && ! installed pipewire-pulse; then
     missing+=(pulseaudio)
 fi
 

@@ -176,6 +176,12 @@ bool Form1::event(QEvent* event) {
         event->type() == QEvent::Show)
         fitToFrame();
     if (event->type() == QEvent::Resize) panels->sizeRulesPanels(table->size());
+    // The table has one size. Where the window's title bar is drawn by Qt
+    // itself (Wayland without server-side decorations) it shows a maximise
+    // button whatever the window's flags say; its press is undone here, so
+    // that the window never counts as maximised at its one size.
+    if (event->type() == QEvent::WindowStateChange && isMaximized())
+        setWindowState(windowState() & ~Qt::WindowMaximized);
     return result;
 }
 

@@ -6,22 +6,35 @@
 #include <QByteArray>
 #include <QString>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
 #include <string>
+#include <sys/stat.h>
 #include <utility>
 #include <vector>
 
 namespace {
 
-// Why the window system would not start, from what the program was given.
-std::string displayReason() {
+// Why the window system would not start, from what the program was given and
+// whether Qt found its Wayland plugin. Debian ships that plugin apart from Qt
+// itself, so a Wayland desktop without it is a real case: Qt then tries X, and
+// without an X display the fault would look like a dead display.
+std::string displayReason(bool waylandPluginMissing) {
     const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
     if (!platform.isEmpty() && !platform.contains("xcb") && !platform.contains("wayland"))
         return "QT_QPA_PLATFORM=" + platform.toStdString() + " could not start";
     const QByteArray x11 = qgetenv("DISPLAY");
     const QByteArray wayland = qgetenv("WAYLAND_DISPLAY");
+    const std::string noPlugin =
+        ", but Qt's Wayland plugin is not installed: Debian package qt6-wayland";
+    if (waylandPluginMissing && !platform.contains("xcb") && platform.contains("wayland"))
+        return "QT_QPA_PLATFORM=" + platform.toStdString() + noPlugin;
+    if (waylandPluginMissing && !wayland.isEmpty()) {
+        const std::string why = "WAYLAND_DISPLAY=" + wayland.toStdString() + noPlugin;
+        return x11.isEmpty() ? why : "no connection to DISPLAY=" + x11.toStdString() + "; " + why;
+    }
     if (x11.isEmpty() && wayland.isEmpty()) return "neither DISPLAY nor WAYLAND_DISPLAY is set";
     std::string names;
     if (!x11.isEmpty()) names = "DISPLAY=" + x11.toStdString();
@@ -61,9 +74,18 @@ private:
 
     static void hold(QtMsgType type, const QMessageLogContext& context, const QString& text) {
         if (type == QtFatalMsg) {
+            bool waylandPluginMissing = false;
+            {
+                const std::lock_guard lock(s_mutex);
+                waylandPluginMissing = std::any_of(s_held.begin(), s_held.end(), [](const Held& m) {
+                    return m.text.contains(
+                        QLatin1String(R"(Could not find the Qt platform plugin "wayland")"));
+                });
+            }
             // Nothing has been built that needs taking down: no sound, no
             // window, no file written.
-            std::fprintf(stderr, "vimbo: cannot open the display (%s)\n", displayReason().c_str());
+            std::fprintf(stderr, "vimbo: cannot open the display (%s)\n",
+                         displayReason(waylandPluginMissing).c_str());
             std::fflush(stderr);
             std::_Exit(1);
         }
@@ -76,9 +98,28 @@ private:
     static inline std::vector<Held> s_held;
 };
 
+// A desktop session has a session bus, and a screen reader reaches the game
+// through it. Without one, libdbus would start a bus of its own for the X
+// display (dbus-launch): tens of milliseconds of start-up, and a dbus-daemon
+// with the services it brings up still running after the game has ended. No
+// screen reader can be listening on a bus that did not exist, so the game
+// goes without one. A login's bus may also be known only by its place in the
+// runtime folder, which libdbus looks at itself.
+void noSessionBusOfItsOwn() {
+    const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+    if (address && *address) return;
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    struct stat bus {};
+    if (runtime && *runtime && ::stat((std::string(runtime) + "/bus").c_str(), &bus) == 0 &&
+        S_ISSOCK(bus.st_mode))
+        return;
+    ::setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
+    noSessionBusOfItsOwn();
     DisplayStartup startup;
     QApplication app(argc, argv);
     startup.done();

@@ -6,8 +6,8 @@
 # nothing of its own and ends with status 0 when its window is closed. What
 # still can sound does: the music when only the rustle is damaged, and the
 # other way round (heard through SDL's disk driver). Without a display at
-# all, or with one nothing answers on, it says so in one line and ends with
-# status 1.
+# all, with one nothing answers on, or on a Wayland desktop without Qt's
+# Wayland plugin, it says so in one line and ends with status 1.
 #
 # The end-of-game piece is only read at a win, so the finale.mid cases win a
 # game on a known deal with scripted_vimbo (the program with its deck from
@@ -36,7 +36,8 @@ all_cases() { # the longest first
     for file in carta 5carte; do
         for damage in "${damages[@]}"; do echo "$file-$damage"; done
     done
-    echo soundfont-missing no-audio-device read-only-folder other-working-dir no-display | tr ' ' '\n'
+    echo soundfont-missing no-audio-device read-only-folder other-working-dir no-display \
+        no-wayland-plugin | tr ' ' '\n'
 }
 
 # ---- All cases, a few at a time ----------------------------------------------
@@ -129,6 +130,31 @@ no_display() {
 }
 if [[ $name == no-display ]]; then
     no_display
+    exit 0
+fi
+
+# A Wayland desktop, by its WAYLAND_DISPLAY or by QT_QPA_PLATFORM, on a
+# machine without Qt's Wayland plugin: the one line names the plugin and its
+# package, and it is still status 1. The program's own qt.conf points Qt at an
+# empty plugin folder (the variables that add plugin folders cannot hide
+# Qt's own); no compositor is needed to miss a plugin.
+no_wayland_plugin() {
+    mkdir "$E2E_TMP/plugins"
+    printf '[Paths]\nPlugins=%s\n' "$E2E_TMP/plugins" >"$game/qt.conf"
+    local asked said status want
+    for asked in WAYLAND_DISPLAY=wayland-0 QT_QPA_PLATFORM=wayland; do
+        status=0
+        said=$(env -u DISPLAY -u QT_QPA_PLATFORM -u QT_PLUGIN_PATH -u QT_QPA_PLATFORM_PLUGIN_PATH \
+            WAYLAND_DISPLAY=wayland-0 "$asked" "$exe" 2>&1 </dev/null) || status=$?
+        [[ $status == 1 ]] || fail "exit status $status with $asked"
+        want="$asked, but Qt's Wayland plugin is not installed: Debian package qt6-wayland"
+        [[ $said == "vimbo: cannot open the display ($want)" ]] ||
+            fail "with $asked and no Wayland plugin the program printed: $said"
+    done
+    echo "one line and status 1 on Wayland without Qt's Wayland plugin"
+}
+if [[ $name == no-wayland-plugin ]]; then
+    no_wayland_plugin
     exit 0
 fi
 

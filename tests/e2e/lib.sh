@@ -6,14 +6,31 @@ E2E_TMP=$(mktemp -d)
 XVFB_PID=
 APP_PID=
 
-XVFB_LOCK="${TMPDIR:-/tmp}/vimbo-e2e-xvfb.lock"
+# Without a runtime folder Qt makes one in the temporary folder and leaves it
+# there: give every program of the test a private one, as a login would.
+if [[ -z "${XDG_RUNTIME_DIR:-}" ]]; then
+    mkdir -m 700 "$E2E_TMP/xdg-runtime"
+    export XDG_RUNTIME_DIR="$E2E_TMP/xdg-runtime"
+fi
+
+# The lock that has X servers start and stop one at a time (see start_xvfb) is
+# the temporary folder itself, opened for reading: any user can take it, and
+# no lock file is left behind (a file made by one user could not be opened for
+# writing by the next).
+XVFB_LOCK="${TMPDIR:-/tmp}"
 
 e2e_cleanup() {
     [[ -n "$APP_PID" ]] && kill "$APP_PID" 2>/dev/null || true
     [[ -n "$XVFB_PID" ]] && stop_xvfb
     # E2E_KEEP=folder keeps the screenshots, for a person to look at.
     [[ -n "${E2E_KEEP:-}" ]] && { cp "$E2E_TMP"/*.png "$E2E_KEEP"/ 2>/dev/null || true; }
-    rm -rf "$E2E_TMP"
+    # A helper of a session (the accessibility bus, a speech module) may
+    # still write there for a moment after its session has gone.
+    local _
+    for _ in 1 2 3 4 5; do
+        rm -rf "$E2E_TMP" 2>/dev/null && [[ ! -e "$E2E_TMP" ]] && break
+        sleep 0.2
+    done
 }
 trap e2e_cleanup EXIT
 
@@ -35,7 +52,7 @@ fail() {
 # take the socket of a new server that was just given the same display number.
 start_xvfb() {
     local lock
-    exec {lock}>"$XVFB_LOCK"
+    exec {lock}<"$XVFB_LOCK"
     flock -w 60 "$lock" || true
     exec {fd}<> <(:)
     Xvfb -displayfd "$fd" -screen 0 "${E2E_SCREEN:-1024x768x24}" -nolisten tcp -noreset >"$E2E_TMP/xvfb.log" 2>&1 {lock}>&- &
@@ -59,7 +76,7 @@ start_xvfb() {
 
 stop_xvfb() {
     local lock
-    exec {lock}>"$XVFB_LOCK"
+    exec {lock}<"$XVFB_LOCK"
     flock -w 60 "$lock" || true
     kill "$XVFB_PID" 2>/dev/null || true
     # Gone means a zombie (or nothing): by then it has removed its socket file.
@@ -78,7 +95,8 @@ stop_xvfb() {
 # Starts a program in the background; its exit status lands in $E2E_TMP/status.
 start_app() {
     rm -f "$E2E_TMP/status"
-    ( "$@" >"$E2E_TMP/app.log" 2>&1; echo $? >"$E2E_TMP/status" ) &
+    # (set -e would end the subshell at a failing program, before its status)
+    ( "$@" >"$E2E_TMP/app.log" 2>&1 && status=0 || status=$?; echo "$status" >"$E2E_TMP/status" ) &
     APP_PID=$!
 }
 

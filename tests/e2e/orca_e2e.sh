@@ -19,10 +19,12 @@ fi
 
 if [[ -z "${VIMBO_E2E_SESSION:-}" ]]; then
     # Everything below runs on a session bus of its own, gone when it ends.
+    # Not exec'd: this shell's trap removes the runtime folder afterwards.
     export XDG_RUNTIME_DIR="$E2E_TMP/runtime"
     mkdir -m 700 "$XDG_RUNTIME_DIR"
     command -v dbus-run-session >/dev/null || { echo "SKIPPED: no dbus-run-session"; exit 77; }
-    VIMBO_E2E_SESSION=1 exec dbus-run-session -- "$0" "$@"
+    VIMBO_E2E_SESSION=1 dbus-run-session -- "$0" "$@" && status=0 || status=$?
+    exit "$status"
 fi
 source "$here/orca_session.sh"
 

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The Debian package: its fields and dependencies, its contents, lintian's
-# verdict (Debian's own checker: any error or warning fails), every library
-# the game needs found from the unpacked files alone, and the game played
-# straight from the unpacked tree.
+# verdict (Debian's own checker: any error or warning fails), the executable's
+# hardening and no run path, every library the game needs found from the
+# unpacked files alone, and the game played straight from the unpacked tree.
 # Usage: package_check.sh DEB X_CLOSE
 source "$(dirname "$0")/../e2e/lib.sh"
 source "$(dirname "$0")/installed.sh"
@@ -26,6 +26,8 @@ done
 # Without a soundfont the music is silent.
 grep -qE 'timgm6mb-soundfont \| fluid-soundfont-gm' <<<"$(field Depends), $(field Recommends)" ||
     fail "no soundfont among the dependencies"
+# Native on a Wayland desktop only with Qt's Wayland plugin.
+grep -qw 'qt6-wayland' <<<"$(field Recommends)" || fail "qt6-wayland is not recommended"
 
 # The contents: the listing names what a player's machine gets, and nothing
 # from the build (the tests, the tools) slips in.
@@ -50,6 +52,21 @@ lintian --fail-on error,warning "$deb" >"$E2E_TMP/lintian.log" 2>&1 ||
 
 root="$E2E_TMP/root"
 dpkg-deb -x "$deb" "$root"
+# Hardened as Debian's own packages are (dpkg-buildflags): relocations
+# read-only and bound at start, the stack protector, fortified functions. And
+# no run path, which would have the loader look for every library in the
+# game's folder first.
+exe=$root/usr/lib/vimbo/vimbo
+dynamic=$(readelf -dW "$exe")
+! grep -E '\((RPATH|RUNPATH)\)' <<<"$dynamic" || fail "the installed executable has a run path"
+grep -qE '\(FLAGS\).*BIND_NOW|\(FLAGS_1\).* NOW' <<<"$dynamic" || fail "not linked with -z now"
+readelf -lW "$exe" | grep -q GNU_RELRO || fail "not linked with -z relro"
+imports=$(readelf --dyn-syms -W "$exe" | awk '$7 == "UND" { print $8 }')
+grep -q '^__stack_chk_fail@' <<<"$imports" || fail "no stack protector"
+grep -qE '^__[a-z]+_chk@' <<<"$imports" || fail "no fortified functions (_FORTIFY_SOURCE)"
+# The manual page sends bugs to the package's maintainer.
+zgrep -qF "$(field Maintainer)" "$root/usr/share/man/man6/vimbo.6.gz" ||
+    fail "the manual page names another maintainer than $(field Maintainer)"
 missing=$(ldd "$root/usr/lib/vimbo/vimbo" | grep 'not found' || true)
 [[ -z $missing ]] || fail "libraries not found: $missing"
 check_layout "$root/usr" games

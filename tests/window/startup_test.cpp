@@ -168,6 +168,15 @@ private slots:
         QVERIFY(!f.form->Nuova->isEnabled());
     }
 
+    void aMaximiseLeavesTheWindowAtItsOneSize() {
+        WindowFixture f;
+        f.show();
+        const QSize size = f.form->size();
+        f.form->setWindowState(Qt::WindowMaximized);
+        QVERIFY(!f.form->isMaximized());
+        QCOMPARE(f.form->size(), size);
+    }
+
     void theOpeningPictureEndsByItselfInRealTime() {
         // The one test that waits on the real clock and timer.
         Form1::Options options;

@@ -13,6 +13,7 @@ side by side.
 """
 
 import argparse
+import atexit
 import datetime
 import math
 import os
@@ -20,6 +21,7 @@ import platform
 import random
 import re
 import select
+import shutil
 import signal
 import statistics
 import subprocess
@@ -33,7 +35,17 @@ OPENING_PICTURE_S = 3.6  # a little more than three seconds, then the deal
 IDLE_S = 10.0
 PLAY_S = 10.0
 LOAD_LIMIT = 1.0
-RUNTIME_DIR = tempfile.mkdtemp(prefix="vimbo-bench-")  # Qt wants one, private
+_runtime_dir = None
+
+
+def runtime_dir():
+    """The programs' XDG_RUNTIME_DIR (Qt wants one, private): made when first
+    wanted, not on import, and gone when this process ends."""
+    global _runtime_dir
+    if _runtime_dir is None:
+        _runtime_dir = tempfile.mkdtemp(prefix="vimbo-bench-")
+        atexit.register(shutil.rmtree, _runtime_dir, True)
+    return _runtime_dir
 
 
 def say(*words):
@@ -120,7 +132,7 @@ def program_env(display, audio_file):
     env = dict(os.environ)
     env.pop("QT_QPA_PLATFORM", None)
     env.update(DISPLAY=display, SDL_AUDIODRIVER="disk", SDL_DISKAUDIOFILE=audio_file,
-               XDG_RUNTIME_DIR=RUNTIME_DIR)
+               XDG_RUNTIME_DIR=runtime_dir())
     return env
 
 
@@ -217,8 +229,24 @@ def sound_off(game):
 # ---- the measurements -----------------------------------------------------
 
 
-def measure_map(tools, vimbo, display, runs):
-    maps, pictures = [], []
+AISLERIOT = "/usr/games/sol"
+
+
+def aisleriot_env(display):
+    """AisleRiot as a first start would see it (its Klondike, its own home), and
+    with no session bus to autolaunch: nothing of it outlives its run, and it
+    starts as fast as it can."""
+    env = dict(os.environ)
+    env.pop("QT_QPA_PLATFORM", None)
+    env.update(DISPLAY=display, HOME=runtime_dir(), XDG_RUNTIME_DIR=runtime_dir(),
+               DBUS_SESSION_BUS_ADDRESS="disabled:", GSETTINGS_BACKEND="memory")
+    return env
+
+
+def measure_map(tools, vimbo, display, runs, beside_aisleriot=False):
+    """Window mapped and opening picture of ours; with beside_aisleriot, the
+    map of AisleRiot's window too, the two programs started in turn."""
+    maps, pictures, theirs = [], [], []
     for i in range(runs + 1):  # the first warms the disk cache, not counted
         fd, audio = tempfile.mkstemp(prefix="vimbo-bench-", suffix=".raw")
         os.close(fd)
@@ -231,7 +259,19 @@ def measure_map(tools, vimbo, display, runs):
             maps.append(float(found["map_ms"]) / 1000)
             pictures.append(float(found["picture_ms"]) / 1000)
         time.sleep(0.3)
-    return maps, pictures
+        if beside_aisleriot:
+            out = run([f"{tools}/bench_map", "--title", "", AISLERIOT],
+                      aisleriot_env(display))
+            if i > 0:
+                theirs.append(float(dict(item.split("=") for item in out.split())["map_ms"]) / 1000)
+            time.sleep(0.3)
+    return (maps, pictures, theirs) if beside_aisleriot else (maps, pictures)
+
+
+def aisleriot_version():
+    done = subprocess.run(["dpkg-query", "-W", "-f=${Version}", "aisleriot"],
+                          capture_output=True, text=True)
+    return "AisleRiot " + done.stdout.split("-")[0].split(":")[-1] if done.returncode == 0 else "AisleRiot"
 
 
 def measure_session(tools, vimbo, display, rng):
@@ -332,6 +372,9 @@ class Row:
     def __init__(self, figure, value, unit, limit, shown):
         self.figure, self.value, self.limit = figure, value, limit
         self.measured = shown(value) + unit
+        if limit is None:  # a figure to compare with, not one of our targets
+            self.target, self.verdict = "", ""
+            return
         self.target = ("= " if limit == 0 else "< ") + shown(limit) + unit
         met = float(shown(value)) == 0 if limit == 0 else value < limit
         self.verdict = "MET" if met else "MISSED"
@@ -468,7 +511,12 @@ def main():
 
     with Xvfb() as x:
         part("map")
-        maps, pictures = measure_map(tools, vimbo, x.display, args.runs)
+        aisleriot = os.access(AISLERIOT, os.X_OK)
+        if aisleriot:
+            maps, pictures, theirs = measure_map(tools, vimbo, x.display, args.runs, True)
+        else:
+            say(f"  {AISLERIOT} is not installed: start-up measured without AisleRiot's beside it")
+            maps, pictures = measure_map(tools, vimbo, x.display, args.runs)
         peaks, music_on, quiet, silent = [], [], [], []
         for i in range(args.runs):
             part(f"session {i + 1}")
@@ -503,7 +551,7 @@ def main():
     n = args.runs
     median = statistics.median
     rows = [
-        Row(f"window mapped, from process start (median of {n})", median(maps), " s", 0.15,
+        Row(f"window mapped, from process start (median of {n})", median(maps), " s", 0.1,
             seconds),
         Row(f"opening picture on screen, from process start (median of {n})",
             median(pictures), " s", 0.15, seconds),
@@ -518,6 +566,14 @@ def main():
         Row(f"new game, menu command to the dealt table painted (median of {len(new_games)})",
             median(new_games), " ms", 0.002, ms),
     ] + onset_rows
+    if aisleriot:
+        name = aisleriot_version()
+        rows[1:1] = [
+            Row(f"{name}'s window mapped, the two started in turn (median of {n})",
+                median(theirs), " s", None, seconds),
+            Row(f"window mapped, ours over {name}'s (of the medians)",
+                median(maps) / median(theirs), "", 0.4, lambda v: f"{v:.2f}"),
+        ]
     notes = [
         "Xvfb 1024x768x24, no window manager; SDL_AUDIODRIVER=disk (the mixed sound written "
         "to a file at a sound card's pace); Release build. Ranges are lowest-highest.",

@@ -6,7 +6,10 @@
 // as it then stays. Ends the program and prints one line:
 //   map_ms=12.3 picture_ms=45.6
 // (picture_ms=nan when the block never settled on a picture).
-// Usage: bench_map PROGRAM [ARGS...]
+// Usage: bench_map [--title TITLE] PROGRAM [ARGS...]
+// --title waits for another program's window (AisleRiot's, to set the two
+// start-ups side by side on one X server); --title '' for the first main
+// window mapped, whatever its title.
 #include "x_probe.h"
 
 #include <csignal>
@@ -18,6 +21,7 @@
 
 #include <cmath>
 #include <set>
+#include <string>
 #include <utility>
 
 namespace {
@@ -35,8 +39,19 @@ void endChild(pid_t child) {
     waitpid(child, nullptr, 0);
 }
 
-// Waits for the MapNotify of the game's window; returns it, or None.
-Window waitForMap(Display* display, pid_t child, bench::Clock::time_point start) {
+// Another program's main window, whose title may come after it is mapped
+// (AisleRiot names it after the game it loads): the first top-level window
+// of a real size, not a pop-up.
+bool isMainWindow(Display* display, const XMapEvent& map) {
+    XWindowAttributes attributes{};
+    return !map.override_redirect && XGetWindowAttributes(display, map.window, &attributes) &&
+           attributes.width > 50 && attributes.height > 50;
+}
+
+// Waits for the MapNotify of the game's window (or, with an empty title, of
+// any main window); returns it, or None.
+Window waitForMap(Display* display, pid_t child, bench::Clock::time_point start,
+                  const std::string& title) {
     const int fd = ConnectionNumber(display);
     while (bench::msSince(start) < kGiveUpMs) {
         while (XPending(display)) {
@@ -44,7 +59,9 @@ Window waitForMap(Display* display, pid_t child, bench::Clock::time_point start)
             XNextEvent(display, &event);
             if (event.type != MapNotify) continue;
             const Window window = event.xmap.window;
-            if (bench::windowTitle(display, window) == bench::kTitle) return window;
+            if (title.empty() ? isMainWindow(display, event.xmap)
+                              : bench::windowTitle(display, window) == title)
+                return window;
         }
         if (waitpid(child, nullptr, WNOHANG) == child) return None;
         pollfd wait{fd, POLLIN, 0};
@@ -78,8 +95,14 @@ double pictureTime(Display* display, Window window, bench::Clock::time_point sta
 } // namespace
 
 int main(int argc, char* argv[]) {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: bench_map PROGRAM [ARGS...]\n");
+    std::string title = bench::kTitle;
+    int first = 1;
+    if (argc > 3 && std::strcmp(argv[1], "--title") == 0) {
+        title = argv[2];
+        first = 3;
+    }
+    if (argc <= first) {
+        std::fprintf(stderr, "usage: bench_map [--title TITLE] PROGRAM [ARGS...]\n");
         return 2;
     }
     Display* display = XOpenDisplay(nullptr);
@@ -94,12 +117,12 @@ int main(int argc, char* argv[]) {
     const pid_t child = fork();
     if (child < 0) return 1;
     if (child == 0) {
-        execvp(argv[1], argv + 1);
-        std::fprintf(stderr, "bench_map: cannot start %s: %s\n", argv[1], std::strerror(errno));
+        execvp(argv[first], argv + first);
+        std::fprintf(stderr, "bench_map: cannot start %s: %s\n", argv[first], std::strerror(errno));
         _exit(127);
     }
 
-    const Window window = waitForMap(display, child, start);
+    const Window window = waitForMap(display, child, start, title);
     const double mapMs = bench::msSince(start);
     if (window == None) {
         endChild(child);
