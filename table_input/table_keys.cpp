@@ -37,7 +37,7 @@ KeyOutcome TableKeys::press(TableKey key) {
     if (m_carried != kNoCard && !m_hand.Dragging) m_carried = kNoCard;
     // While the mouse holds a card, the keys leave it alone.
     if (m_carried == kNoCard && m_hand.Dragging) return outcome(What::Ignored);
-    m_handlers.hidePanels(); // every key on the table, as every press
+    m_hand.HidePanels(); // every key on the table, as every press
     // The summary tells and changes nothing: not even the cursor shows.
     if (key == TableKey::Summary) return outcome(What::Summary);
     if (key == TableKey::Hint) return hint();
@@ -77,9 +77,9 @@ KeyOutcome TableKeys::move(int dColumn, int dRow) {
         return outcome(What::Stayed, m_carried);
     m_cursor = to;
     if (m_carried != kNoCard) {
-        const Point at = m_handlers.pictureAt(m_carried);
+        const Point at = m_hand.pictureAt(m_carried);
         const Point pointer = pointerOver(to);
-        m_handlers.cardMove(m_carried, pointer.left - at.left, pointer.top - at.top);
+        m_hand.Carta_MouseMove(m_carried, pointer.left - at.left, pointer.top - at.top);
     }
     return outcome(What::Moved, m_carried);
 }
@@ -104,16 +104,16 @@ KeyOutcome TableKeys::pickUp() {
         return outcome(What::Locked, card);
     // The press is made where the pointer will hold the card lifted: once it
     // is carried over a place, it hangs up and left of the place's card.
-    const Point at = m_handlers.pictureAt(card);
+    const Point at = m_hand.pictureAt(card);
     const Point pointer = pointerOver(m_cursor);
-    m_handlers.cardDown(card, pointer.left - at.left + kLift.left,
-                        pointer.top - at.top + kLift.top);
+    m_hand.Carta_MouseDown(card, MouseButton::Left, pointer.left - at.left + kLift.left,
+                           pointer.top - at.top + kLift.top);
     if (!m_hand.Dragging) return outcome(What::NothingToPickUp);
     m_carried = card;
     m_origin = m_cursor;
     // Lifted where it lies, in front of every other card.
-    const Point now = m_handlers.pictureAt(card);
-    m_handlers.cardMove(card, pointer.left - now.left, pointer.top - now.top);
+    const Point now = m_hand.pictureAt(card);
+    m_hand.Carta_MouseMove(card, pointer.left - now.left, pointer.top - now.top);
     return outcome(What::PickedUp, card);
 }
 
@@ -123,16 +123,16 @@ KeyOutcome TableKeys::putDown() {
     const CardValue top = frontCard(target);
     const int deal = m_game.deals;
     const Point pointer = pointerOver(target);
-    const Point at = m_handlers.pictureAt(card);
-    m_handlers.cardUp(card, pointer.left - at.left, pointer.top - at.top);
+    const Point at = m_hand.pictureAt(card);
+    m_hand.Carta_MouseUp(card, MouseButton::Left, pointer.left - at.left, pointer.top - at.top);
     m_carried = kNoCard;
     // The fourth king won the game, and the answer dealt a new one.
     if (m_game.deals != deal) return outcome(What::NewDeal, card, top, target);
     const bool placed = m_game.CardPlaced;
     // As with the mouse, a click follows when the release lands on the card
     // where it now lies: on the cell that took it, or back at home.
-    const Point now = placed ? m_game.pictures[card].place : m_handlers.pictureAt(card);
-    if (lies(now, pointer)) m_handlers.cardClick(card);
+    const Point now = placed ? m_game.pictures[card].place : m_hand.pictureAt(card);
+    if (lies(now, pointer)) m_hand.Carta_Click(card);
     if (placed) return outcome(What::Placed, card, top, target);
     const bool ownPlace = target == m_origin;
     m_cursor = m_origin; // the cursor goes back with the card
@@ -145,7 +145,7 @@ KeyOutcome TableKeys::turnStock() {
     const int before = m_game.NextDealPosition;
     // A stock used up is bare table: a click there turns nothing and is silent.
     if (!m_game.stockVisible) return outcome(What::StockEmpty);
-    m_handlers.stockClick();
+    m_hand.mazzo_Click();
     if (m_game.NextDealPosition == before) return outcome(What::StockEmpty);
     return outcome(What::StockTurned, m_game.WastePile.back());
 }
@@ -153,7 +153,7 @@ KeyOutcome TableKeys::turnStock() {
 KeyOutcome TableKeys::cancel() {
     if (m_carried == kNoCard) return outcome(What::Ignored);
     const CardValue card = m_carried;
-    m_handlers.cancelDrag();
+    m_hand.cancelDrag();
     m_carried = kNoCard;
     m_cursor = m_origin;
     return outcome(What::Cancelled, card, kNoCard, m_origin);
@@ -177,7 +177,7 @@ KeyOutcome TableKeys::hint() {
 
 void TableKeys::hideCursor() {
     if (m_carried != kNoCard && m_hand.Dragging) {
-        m_handlers.cancelDrag();
+        m_hand.cancelDrag();
         m_cursor = m_origin;
     }
     m_carried = kNoCard;

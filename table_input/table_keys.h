@@ -4,7 +4,7 @@
 // it, Space or Return puts it down, Escape puts it back untouched; on the stock
 // the same key turns a card. Two keys only tell: the whole table, and a hint
 // (which takes the cursor to the card it names). Every key stands for a mouse gesture and reaches
-// the same handlers the mouse does, so the rules, the state and the sounds are
+// the same card handling the mouse does, so the rules, the state and the sounds are
 // the mouse's own. Qt-free: the window forwards the keys and draws the cursor.
 #pragma once
 
@@ -29,22 +29,6 @@ constexpr bool isStockCell(Cell place) {
 
 // Where a place's card (or the stock) lies on the table.
 Point placeOrigin(Cell place);
-
-// The handlers a mouse gesture reaches, which the keys reach too. x, y are
-// measured from the card's picture, as the mouse handlers expect.
-class TableHandlers {
-public:
-    virtual ~TableHandlers() = default;
-    virtual Point pictureAt(CardValue card) const = 0;
-    virtual void cardDown(CardValue card, int x, int y) = 0; // left button
-    virtual void cardMove(CardValue card, int x, int y) = 0;
-    virtual void cardUp(CardValue card, int x, int y) = 0;
-    virtual void cardClick(CardValue card) = 0;
-    virtual void stockClick() = 0;
-    // A carried card goes back where it was picked up, no rule run, no sound.
-    virtual void cancelDrag() = 0;
-    virtual void hidePanels() = 0;
-};
 
 enum class TableKey { Left, Right, Up, Down, Act, Cancel, TurnStock, Summary, Hint };
 
@@ -78,8 +62,8 @@ struct KeyOutcome {
 
 class TableKeys {
 public:
-    TableKeys(const Game& game, const CardHandling& hand, TableHandlers& handlers)
-        : m_game(game), m_hand(hand), m_handlers(handlers) {}
+    // Every key stands for a gesture of the mouse, made on `hand`.
+    TableKeys(const Game& game, CardHandling& hand) : m_game(game), m_hand(hand) {}
 
     KeyOutcome press(TableKey key);
     // A mouse press takes over: the cursor goes, and a carried card goes back.
@@ -111,8 +95,7 @@ private:
     }
 
     const Game& m_game;
-    const CardHandling& m_hand;
-    TableHandlers& m_handlers;
+    CardHandling& m_hand;
     bool m_shown = false;
     Cell m_cursor{2, 2}; // the centre of the plus
     CardValue m_carried = kNoCard;

@@ -75,12 +75,9 @@ Form1::Form1(Options options) : m_options(std::move(options)) {
     panels = new help::Panels(table);
     buildMenus();
 
-    connect(table, &TableSurface::tablePressed, this,
-            [this](Qt::MouseButton button, int, int) { Form_MouseDown(button); });
-    connect(table, &TableSurface::stockClicked, this, &Form1::mazzo_Click);
     connectCards();
     game.Finale = [this] { Finale(); };
-    m_keyboard = new TableKeyboard(*this);
+    m_keyboard = new TableKeyboard({game, m_cards, table, panels, Carta});
 
     Form_Load();
 }
@@ -255,7 +252,7 @@ void Form1::Nuova_Click() {
     // A card still held when a new game is dealt (the menu worked from the
     // keyboard, mouse button down) belongs to the old table: its drag ends
     // here, and its release drops nothing.
-    m_cards.Dragging = false;
+    m_cards.forgetDrag();
     game.clearMoveCells();
     panels->HidePanels();
     Form_Activate();
@@ -280,23 +277,12 @@ void Form1::Form_Unload() {
 }
 
 void Form1::endProgram(int status) {
-    if (m_ended) return;
-    m_ended = true;
+    if (m_cards.ended()) return;
+    m_cards.end();
     m_options.endProgram(status);
 }
 
-// ---- The table and the menus ----------------------------------------------
-
-void Form1::Form_MouseDown(Qt::MouseButton) {
-    if (m_ended) return;
-    panels->HidePanels();
-}
-
-void Form1::mazzo_Click() {
-    if (m_ended) return;
-    m_sounds->PlayCardRustle(menu_card_rustle->isChecked());
-    if (game.turnStock() != kNoCard) showModel();
-}
+// ---- The menus -------------------------------------------------------------
 
 void Form1::menu_options_Click() {
     panels->HidePanels();

@@ -36,7 +36,7 @@ struct Form1Options {
     std::function<void(int)> endProgram;  // ends the program with a status
 };
 
-class Form1 : public QMainWindow, private CardTable {
+class Form1 : public QMainWindow, private TableView {
     Q_OBJECT
 public:
     using Options = Form1Options;
@@ -75,27 +75,23 @@ public:
     void esci_Click();
     void Form_Unload();
 
-    // The bare table, the stock, the menus.
-    void Form_MouseDown(Qt::MouseButton button);
-    void mazzo_Click();
+    // The menus.
     void menu_options_Click();
     void menu_card_rustle_Click();
     void Option_music_Click();
 
-    // The cards under the mouse, and the end of a won game.
-    void Carta_MouseDown(int index, Qt::MouseButton button, int x, int y);
-    void Carta_MouseMove(int index, int x, int y);
-    void Carta_MouseUp(int index, Qt::MouseButton button, int x, int y);
-    void Carta_Click(int index);
-    void Finale();
-    const CardHandling& cardHandling() const { return m_cards; }
+    // Every gesture on the table (the mouse's and the keys') goes this one
+    // way to the rules: the cards, the stock, the bare table.
     CardHandling& cardHandling() { return m_cards; }
+    const CardHandling& cardHandling() const { return m_cards; }
+    // The end of a won game.
+    void Finale();
     const TableKeyboard& keyboard() const { return *m_keyboard; }
 
     // Puts every card picture and the stock where the game says they are.
-    void showModel();
+    void showModel() override;
     // Whether the program has been told to end: no game handler runs after that.
-    bool hasEnded() const { return m_ended; }
+    bool hasEnded() const { return m_cards.ended(); }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -112,7 +108,7 @@ private:
     void endProgram(int status);
     void connectCards();
 
-    // What the card handlers borrow from the window.
+    // What the card handling borrows from the window.
     Point pictureAt(CardValue card) const override;
     void movePicture(CardValue card, Point place) override;
     void raisePicture(CardValue card) override;
@@ -131,7 +127,6 @@ private:
     bool m_activated = false;
     bool m_fitting = false;
     bool m_unloaded = false;
-    bool m_ended = false;
 };
 
 } // namespace vimbo

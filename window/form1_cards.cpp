@@ -1,4 +1,5 @@
-// Form1's card handlers: the mouse on the cards and the end of a won game.
+// Form1's side of the cards: the mouse's events passed on, the pictures lent
+// to the card handling, and the end of a won game.
 #include "form1.h"
 
 #include <QCloseEvent>
@@ -47,38 +48,27 @@ protected:
 } // namespace
 
 void Form1::connectCards() {
+    // The pictures' mouse events go straight to the card handling: the window
+    // decides nothing about a card.
     for (int v = 1; v <= kCardCount; ++v) {
         CardWidget* card = Carta[v];
-        connect(card, &CardWidget::pressed, this, &Form1::Carta_MouseDown);
+        connect(card, &CardWidget::pressed, this,
+                [this](int index, Qt::MouseButton button, int x, int y) {
+                    m_cards.Carta_MouseDown(index, gameButton(button), x, y);
+                });
         connect(card, &CardWidget::moved, this, [this](int index, Qt::MouseButtons, int x, int y) {
-            Carta_MouseMove(index, x, y);
+            m_cards.Carta_MouseMove(index, x, y);
         });
-        connect(card, &CardWidget::released, this, &Form1::Carta_MouseUp);
-        connect(card, &CardWidget::clicked, this, &Form1::Carta_Click);
+        connect(card, &CardWidget::released, this,
+                [this](int index, Qt::MouseButton button, int x, int y) {
+                    m_cards.Carta_MouseUp(index, gameButton(button), x, y);
+                });
+        connect(card, &CardWidget::clicked, this,
+                [this](int index) { m_cards.Carta_Click(index); });
     }
-}
-
-void Form1::Carta_MouseDown(int index, Qt::MouseButton button, int x, int y) {
-    if (m_ended) return;
-    m_cards.Carta_MouseDown(static_cast<CardValue>(index), gameButton(button), x, y);
-}
-
-void Form1::Carta_MouseMove(int index, int x, int y) {
-    if (m_ended) return;
-    m_cards.Carta_MouseMove(static_cast<CardValue>(index), x, y);
-}
-
-void Form1::Carta_MouseUp(int index, Qt::MouseButton button, int x, int y) {
-    if (m_ended) return;
-    m_cards.Carta_MouseUp(static_cast<CardValue>(index), gameButton(button), x, y);
-    // An accepted card goes where the rule put it; a won game may have dealt
-    // a whole new table meanwhile.
-    if (!m_ended && !m_cards.Dragging) showModel();
-}
-
-void Form1::Carta_Click(int index) {
-    if (m_ended) return;
-    m_cards.Carta_Click(static_cast<CardValue>(index));
+    connect(table, &TableSurface::tablePressed, this,
+            [this](Qt::MouseButton, int, int) { m_cards.HidePanels(); });
+    connect(table, &TableSurface::stockClicked, this, [this] { m_cards.mazzo_Click(); });
 }
 
 void Form1::Finale() {

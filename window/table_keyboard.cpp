@@ -1,6 +1,5 @@
 #include "table_keyboard.h"
 
-#include "form1.h"
 #include "table_cursor.h"
 #include "table_words.h"
 
@@ -56,18 +55,18 @@ void notify(QAccessibleInterface* item, QAccessible::Event type) {
 
 } // namespace
 
-TableKeyboard::TableKeyboard(Form1& form)
-    : QObject(form.table), m_form(form), m_keys(form.game, form.cardHandling(), *this),
-      m_frame(new CursorFrame(form.table)), m_shadow(new CardShadow(form.table)) {
-    form.table->setFocusPolicy(Qt::StrongFocus);
-    form.table->setFocus();
-    form.table->installEventFilter(this);
+TableKeyboard::TableKeyboard(const KeyboardTable& parts)
+    : QObject(parts.table), m_parts(parts), m_keys(parts.game, parts.hand),
+      m_frame(new CursorFrame(parts.table)), m_shadow(new CardShadow(parts.table)) {
+    parts.table->setFocusPolicy(Qt::StrongFocus);
+    parts.table->setFocus();
+    parts.table->installEventFilter(this);
     for (int v = 1; v <= kCardCount; ++v)
-        form.Carta[v]->installEventFilter(this);
+        parts.cards[v]->installEventFilter(this);
     // The end of a won game is told before the question comes up (Finale
     // itself shows the king on its foundation first).
-    form.game.Finale = [this, finale = std::move(form.game.Finale)] {
-        say(toldWin(m_form.game));
+    parts.game.Finale = [this, finale = std::move(parts.game.Finale)] {
+        say(toldWin(m_parts.game));
         if (finale) finale();
     };
 }
@@ -77,14 +76,14 @@ bool TableKeyboard::eventFilter(QObject* watched, QEvent* event) {
         // The mouse takes over; its press goes on as ever.
         m_keys.hideCursor();
         drawCursor();
-        notify(QAccessible::queryAccessibleInterface(m_form.table), QAccessible::Focus);
+        notify(QAccessible::queryAccessibleInterface(m_parts.table), QAccessible::Focus);
     }
-    if (event->type() == QEvent::FocusIn && watched == m_form.table) {
+    if (event->type() == QEvent::FocusIn && watched == m_parts.table) {
         // Back from a menu, a panel or the question after a win: Qt speaks
         // for the table itself first; the cursor's place is told after that.
         QTimer::singleShot(0, this, &TableKeyboard::focusCursor);
     }
-    if (event->type() == QEvent::KeyPress && watched == m_form.table)
+    if (event->type() == QEvent::KeyPress && watched == m_parts.table)
         return keyPressed(static_cast<const QKeyEvent*>(event));
     return false;
 }
@@ -92,37 +91,39 @@ bool TableKeyboard::eventFilter(QObject* watched, QEvent* event) {
 bool TableKeyboard::keyPressed(const QKeyEvent* event) {
     TableKey key{};
     if (!keyFor(event, key)) return false;
-    if (m_form.hasEnded()) return true;
-    const help::Panels& panels = *m_form.panels;
-    const bool panelShown =
-        panels.Text2->isVisible() || panels.Text3->isVisible() || panels.Text4->isVisible();
-    if (key == TableKey::Cancel && panelShown && m_keys.carried() == kNoCard) {
-        m_form.panels->HidePanels(); // Escape closes a panel
+    if (m_parts.hand.ended()) return true;
+    if (key == TableKey::Cancel && panelShown() && m_keys.carried() == kNoCard) {
+        m_parts.hand.HidePanels(); // Escape closes a panel
         return true;
     }
     const Cell before = m_keys.cursor();
     const bool wasShown = m_keys.cursorShown();
     const KeyOutcome outcome = m_keys.press(key);
-    if (m_form.hasEnded()) return true;
+    if (m_parts.hand.ended()) return true;
     drawCursor();
     tell(outcome, wasShown ? before : Cell{});
     return true;
 }
 
+bool TableKeyboard::panelShown() const {
+    const help::Panels& panels = *m_parts.panels;
+    return panels.Text2->isVisible() || panels.Text3->isVisible() || panels.Text4->isVisible();
+}
+
 void TableKeyboard::tell(const KeyOutcome& outcome, Cell before) {
     if (outcome.what == What::Ignored) return;
     // After a win the new deal has been told already; the place comes after.
-    if (outcome.what != What::NewDeal) say(toldAfter(outcome, m_form.game));
+    if (outcome.what != What::NewDeal) say(toldAfter(outcome, m_parts.game));
     if (outcome.place != before || outcome.what == What::NewDeal) focusCursor();
 }
 
 void TableKeyboard::say(const std::string& sentence) {
-    tellScreenReader(m_form.table, QString::fromStdString(sentence));
+    tellScreenReader(m_parts.table, QString::fromStdString(sentence));
 }
 
 void TableKeyboard::focusCursor() {
     if (!m_keys.cursorShown()) return;
-    notify(accessiblePlace(m_form.table, m_keys.cursor()), QAccessible::Focus);
+    notify(accessiblePlace(m_parts.table, m_keys.cursor()), QAccessible::Focus);
 }
 
 void TableKeyboard::modelShown() {
@@ -131,14 +132,14 @@ void TableKeyboard::modelShown() {
         const QString name = placeName(kPlaces[i]);
         if (name == m_toldNames[i]) continue;
         m_toldNames[i] = name;
-        notify(accessiblePlace(m_form.table, kPlaces[i]), QAccessible::NameChanged);
+        notify(accessiblePlace(m_parts.table, kPlaces[i]), QAccessible::NameChanged);
     }
-    if (m_form.game.deals != m_toldDeal) {
-        m_toldDeal = m_form.game.deals;
-        say(toldDeal(m_form.game));
+    if (m_parts.game.deals != m_toldDeal) {
+        m_toldDeal = m_parts.game.deals;
+        say(toldDeal(m_parts.game));
     }
     // Whether the game is stuck is told after what the key or the mouse did.
-    if (!m_stuckCheckDue && m_toldStuck != m_form.game.deals) {
+    if (!m_stuckCheckDue && m_toldStuck != m_parts.game.deals) {
         m_stuckCheckDue = true;
         QTimer::singleShot(0, this, &TableKeyboard::tellIfStuck);
     }
@@ -147,15 +148,15 @@ void TableKeyboard::modelShown() {
 
 void TableKeyboard::tellIfStuck() {
     m_stuckCheckDue = false;
-    if (m_form.hasEnded() || m_toldStuck == m_form.game.deals || !isStuck(m_form.game)) return;
-    m_toldStuck = m_form.game.deals;
+    if (m_parts.hand.ended() || m_toldStuck == m_parts.game.deals || !isStuck(m_parts.game)) return;
+    m_toldStuck = m_parts.game.deals;
     say(toldHint({Hint::Kind::NoMoveLeft, kNoCard, {}, {}, kNoCard}));
 }
 
 void TableKeyboard::describeCards() {
     // A card coming into play or leaving it comes into the tree or leaves it.
     for (int v = 1; v <= kCardCount; ++v) {
-        CardWidget* card = m_form.Carta[v];
+        CardWidget* card = m_parts.cards[v];
         if (m_inTree[v] == inPlay(card)) continue;
         m_inTree[v] = inPlay(card);
         QAccessibleEvent event(card,
@@ -177,8 +178,8 @@ void TableKeyboard::drawCursor() {
         // there; the frame holds both.
         m_shadow->setGeometry(around);
         m_shadow->show();
-        m_shadow->stackUnder(m_form.Carta[carried]);
-        around = around.united(m_form.Carta[carried]->geometry());
+        m_shadow->stackUnder(m_parts.cards[carried]);
+        around = around.united(m_parts.cards[carried]->geometry());
     } else {
         m_shadow->hide();
     }
@@ -188,13 +189,13 @@ void TableKeyboard::drawCursor() {
 }
 
 QString TableKeyboard::placeName(Cell place) const {
-    return QString::fromStdString(vimbo::placeName(place, m_form.game));
+    return QString::fromStdString(vimbo::placeName(place, m_parts.game));
 }
 
 QString TableKeyboard::cardWhere(const QWidget* card) const {
     const auto* widget = qobject_cast<const CardWidget*>(card);
     return widget ? QString::fromStdString(
-                        vimbo::cardWhere(m_form.game.pictures[widget->card()].place))
+                        vimbo::cardWhere(m_parts.game.pictures[widget->card()].place))
                   : QString();
 }
 
@@ -205,41 +206,6 @@ bool TableKeyboard::hasCursor(Cell place) const {
 bool TableKeyboard::inPlay(const QWidget* card) const {
     return !qobject_cast<const CardWidget*>(card) ||
            card->pos() != QPoint(kParkedPlace.left, kParkedPlace.top);
-}
-
-// ---- The mouse's handlers, reached by the keys ----------------------------
-
-Point TableKeyboard::pictureAt(CardValue card) const {
-    const QPoint p = m_form.Carta[card]->pos();
-    return {p.x(), p.y()};
-}
-
-void TableKeyboard::cardDown(CardValue card, int x, int y) {
-    m_form.Carta_MouseDown(card, Qt::LeftButton, x, y);
-}
-
-void TableKeyboard::cardMove(CardValue card, int x, int y) {
-    m_form.Carta_MouseMove(card, x, y);
-}
-
-void TableKeyboard::cardUp(CardValue card, int x, int y) {
-    m_form.Carta_MouseUp(card, Qt::LeftButton, x, y);
-}
-
-void TableKeyboard::cardClick(CardValue card) {
-    m_form.Carta_Click(card);
-}
-
-void TableKeyboard::stockClick() {
-    m_form.mazzo_Click();
-}
-
-void TableKeyboard::cancelDrag() {
-    m_form.cardHandling().cancelDrag();
-}
-
-void TableKeyboard::hidePanels() {
-    m_form.panels->HidePanels();
 }
 
 } // namespace vimbo

@@ -6,7 +6,10 @@
 #pragma once
 
 #include "accessible_places.h"
+#include "card_widget.h"
 #include "table_keys.h"
+#include "table_surface.h"
+#include "text_panels.h"
 
 #include <QObject>
 
@@ -17,14 +20,23 @@ class QKeyEvent;
 
 namespace vimbo {
 
-class Form1;
 class CursorFrame;
 class CardShadow;
 
-class TableKeyboard : public QObject, public PlaceSource, private TableHandlers {
+// What the keys work on: the game and its one road from a gesture to the
+// rules, and the window's table, panels and card pictures.
+struct KeyboardTable {
+    Game& game;
+    CardHandling& hand;
+    TableSurface* table;
+    help::Panels* panels;
+    const std::array<CardWidget*, kCardCount + 1>& cards;
+};
+
+class TableKeyboard : public QObject, public PlaceSource {
     Q_OBJECT
 public:
-    explicit TableKeyboard(Form1& form);
+    explicit TableKeyboard(const KeyboardTable& parts);
 
     // After every showing of the model: descriptions, names, a new deal told
     // (and, once, a game that can go no further), the cursor drawn where it now is.
@@ -47,17 +59,9 @@ private:
     void tellIfStuck();
     void drawCursor();
     void describeCards();
+    bool panelShown() const;
 
-    Point pictureAt(CardValue card) const override;
-    void cardDown(CardValue card, int x, int y) override;
-    void cardMove(CardValue card, int x, int y) override;
-    void cardUp(CardValue card, int x, int y) override;
-    void cardClick(CardValue card) override;
-    void stockClick() override;
-    void cancelDrag() override;
-    void hidePanels() override;
-
-    Form1& m_form;
+    KeyboardTable m_parts;
     TableKeys m_keys;
     CursorFrame* m_frame;
     CardShadow* m_shadow;

@@ -1,6 +1,6 @@
-// A table played through the keys with the window's part as plain data: the
-// pictures go where the game says once a drag is over (as the window's
-// handlers show the model), the sounds are logged.
+// A table played through the keys and the mouse's gestures with the window's
+// part as plain data: the pictures go where the game says whenever the card
+// handling asks the window to show the model, the sounds are logged.
 #pragma once
 
 #include "table_keys.h"
@@ -19,10 +19,10 @@ inline std::vector<int> deckStarting(std::vector<int> first) {
     return first;
 }
 
-struct Table : CardTable, TableHandlers {
+struct Table : TableView {
     Game game;
     CardHandling hand{game, *this};
-    TableKeys keys{game, hand, *this};
+    TableKeys keys{game, hand};
     std::array<Point, kCardCount + 1> at{};
     std::vector<std::string> sounds;
     int wins = 0;
@@ -33,44 +33,28 @@ struct Table : CardTable, TableHandlers {
         game.parkAllCards();
         game.showStock();
         game.Mescola();
-        show();
-    }
-    void show() {
-        for (int v = 1; v <= kCardCount; ++v)
-            at[v] = game.pictures[v].place;
+        showModel();
     }
 
     Point pictureAt(CardValue card) const override { return at[card]; }
     void movePicture(CardValue card, Point place) override { at[card] = place; }
     void raisePicture(CardValue) override {}
+    void showModel() override {
+        for (int v = 1; v <= kCardCount; ++v)
+            at[v] = game.pictures[v].place;
+    }
     void HidePanels() override {}
     void PlayCardRustle() override { sounds.push_back("rustle"); }
     void PlayClickRustle() override { sounds.push_back("click"); }
 
-    void cardDown(CardValue card, int x, int y) override {
-        hand.Carta_MouseDown(card, MouseButton::Left, x, y);
-    }
-    void cardMove(CardValue card, int x, int y) override { hand.Carta_MouseMove(card, x, y); }
-    void cardUp(CardValue card, int x, int y) override {
-        hand.Carta_MouseUp(card, MouseButton::Left, x, y);
-        show();
-    }
-    void cardClick(CardValue card) override { hand.Carta_Click(card); }
-    void stockClick() override {
-        sounds.push_back("rustle");
-        if (game.turnStock() != kNoCard) show();
-    }
-    void cancelDrag() override { hand.cancelDrag(); }
-    void hidePanels() override {}
-
     // The mouse: grab the card's middle, drag it over the point, let go; a
     // click follows when the card then lies under the pointer.
     void drag(CardValue card, Point to) {
-        cardDown(card, 31, 51);
-        cardMove(card, to.left - at[card].left, to.top - at[card].top);
-        cardUp(card, to.left - at[card].left, to.top - at[card].top);
+        hand.Carta_MouseDown(card, MouseButton::Left, 31, 51);
+        hand.Carta_MouseMove(card, to.left - at[card].left, to.top - at[card].top);
+        hand.Carta_MouseUp(card, MouseButton::Left, to.left - at[card].left, to.top - at[card].top);
         const int x = to.left - at[card].left, y = to.top - at[card].top;
-        if (x >= 0 && x < kCardWidth && y >= 0 && y < kCardHeight) cardClick(card);
+        if (x >= 0 && x < kCardWidth && y >= 0 && y < kCardHeight) hand.Carta_Click(card);
     }
 
     // The keys: arrows to the place (down to the bottom row first when the

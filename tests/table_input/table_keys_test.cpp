@@ -76,7 +76,7 @@ TEST(TableKeysTest, KeysAndMouseLeadToTheSameGameAndTheSameSounds) {
                               : 4],
              homeOf(ace));
     for (int turn = 0; turn < 35; ++turn) {
-        mouse.stockClick();
+        mouse.hand.mazzo_Click();
         keys.go(kStockCell);
         const CardValue card = keys.game.WastePile.back();
         both(card, kWasteCell, homeOf(card));

@@ -138,7 +138,7 @@ TEST(TableWordsTest, AHintLeadsToTheCardItNamesAndSaysWhenNothingIsLeft) {
         t.game.parkAllCards();
         t.game.stockVisible = false;
         c.lay(t.game);
-        t.show();
+        t.showModel();
         const KeyOutcome outcome = t.keys.press(TableKey::Hint);
         EXPECT_EQ(toldAfter(outcome, t.game), c.told) << c.what;
         EXPECT_EQ(t.keys.cursor(), c.cursor) << c.what;

@@ -60,7 +60,7 @@ private slots:
         QCOMPARE(f.form->game.NextDealPosition, 6);
         QCOMPARE(stock->text(QAccessible::Name), QString("Stock: 34 cards left"));
         for (int i = 0; i < 34; ++i)
-            f.form->mazzo_Click();
+            f.form->cardHandling().mazzo_Click();
         QCOMPARE(stock->text(QAccessible::Name), QString("Stock: empty"));
     }
 

@@ -51,7 +51,7 @@ private slots:
         QVERIFY(!frameShown(*f.form));
         f.takeLog();
 
-        QTest::keyClick(f.form->table, Qt::Key_Left, Qt::AltModifier); // the menus' key
+        QTest::keyClick(f.form->table, Qt::Key_Left, Qt::AltModifier);     // the menus' key
         QTest::keyClick(f.form->table, Qt::Key_Enter, Qt::KeypadModifier); // Orca's Where Am I
         QVERIFY(!frameShown(*f.form));
         QTest::keyClick(f.form->table, Qt::Key_Left); // shows the cursor, on the centre
@@ -119,7 +119,7 @@ private slots:
         WindowFixture f(deck(order));
         f.start();
         for (int turn = 0; turn < 35; ++turn)
-            f.form->mazzo_Click();
+            f.form->cardHandling().mazzo_Click();
         QCoreApplication::processEvents();
         QCOMPARE(told(*f.form), QString("No move left. Shuffle cards deals a new game"));
         QTest::keyClick(f.form->table, Qt::Key_S);

@@ -61,7 +61,7 @@ private slots:
     void aShownPanelLiesInFrontOfTheCardsAndRulesCoverTheTable() {
         WindowFixture f;
         f.start();
-        f.form->mazzo_Click(); // a card brought to the front
+        f.form->cardHandling().mazzo_Click(); // a card brought to the front
         f.form->menu_rules_italiano->trigger();
         QWidget* table = f.form->table;
         QCOMPARE(table->children().last(), f.form->panels->Text3);

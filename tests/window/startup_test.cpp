@@ -125,7 +125,7 @@ private slots:
         WindowFixture f;
         f.start();
         for (int i = 0; i < 35; ++i)
-            f.form->mazzo_Click();
+            f.form->cardHandling().mazzo_Click();
         QVERIFY(!f.form->table->Mazzo.visible);
         QCOMPARE(f.form->Carta[f.form->game.ShuffledDeck[40]]->pos(), QPoint(260, 230));
 

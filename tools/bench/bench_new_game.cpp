@@ -86,7 +86,7 @@ int main(int argc, char* argv[]) {
 
     for (int i = -5; i < games; ++i) { // five games to warm up, not printed
         for (int turn = 0; turn < 3; ++turn)
-            form.mazzo_Click();
+            form.cardHandling().mazzo_Click();
         settle();
         watch.painted.clear();
 
