@@ -5,7 +5,7 @@
 BUILD ?= build
 JOBS  ?= $(shell nproc)
 
-.PHONY: run test build setup configure clean test-asan
+.PHONY: run test check tools build setup configure clean test-asan
 
 # The game alone: its packages, its build (no tests, tools or benchmarks).
 # A build folder made by `make test` is used as it is.
@@ -21,20 +21,35 @@ run:
 # The suite runs with a temporary folder of its own, which it must leave as
 # it found it: anything left there is named and fails the run.
 test: build
-	@cd $(BUILD) && { suite_tmp=$$(mktemp -d); \
-		TMPDIR=$$suite_tmp ctest --output-on-failure -j$(JOBS); status=$$?; \
-		grep -h '^SKIPPED:' Testing/Temporary/LastTest.log 2>/dev/null; \
-		left=$$(cd $$suite_tmp && ls -A); \
-		if [ -n "$$left" ]; then echo "The suite left in its TMPDIR:" $$left; status=1; fi; \
-		rm -rf $$suite_tmp; exit $$status; }
+	@$(call suite,)
+
+# `make check`: the quick loop while working, the unit and window tests (and
+# the formatting) alone, built and run in well under a minute.
+check: configure
+	cmake --build $(BUILD) --target vimbo_check -j$(JOBS)
+	@$(call suite,-L 'unit|window|lint')
+
+# `make tools`: the developers' tools (benchmarks, contact sheet, music
+# renderer), which neither the game nor the suite needs.
+tools: configure
+	cmake --build $(BUILD) --target vimbo_tools -j$(JOBS)
+
+suite = cd $(BUILD) && { suite_tmp=$$(mktemp -d); \
+	TMPDIR=$$suite_tmp ctest --output-on-failure -j$(JOBS) $(1); status=$$?; \
+	grep -h '^SKIPPED:' Testing/Temporary/LastTest.log 2>/dev/null; \
+	left=$$(cd $$suite_tmp && ls -A); \
+	if [ -n "$$left" ]; then echo "The suite left in its TMPDIR:" $$left; status=1; fi; \
+	rm -rf $$suite_tmp; exit $$status; }
 
 build: configure
 	cmake --build $(BUILD) -j$(JOBS)
 
-# A build folder that `make run` configured without the tests gets them now.
+# A build folder that `make run` configured without the tests gets them now,
+# and the suite's build treats a compiler warning as an error.
 configure: setup
 	@test -f $(BUILD)/CMakeCache.txt || cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-	@grep -q '^VIMBO_TESTS:BOOL=OFF' $(BUILD)/CMakeCache.txt && cmake -S . -B $(BUILD) -DVIMBO_TESTS=ON || true
+	@grep -q -e '^VIMBO_TESTS:BOOL=ON' $(BUILD)/CMakeCache.txt && grep -q '^VIMBO_WERROR:BOOL=ON' $(BUILD)/CMakeCache.txt \
+		|| cmake -S . -B $(BUILD) -DVIMBO_TESTS=ON -DVIMBO_WERROR=ON
 
 setup:
 	@tools/setup.sh play test
@@ -48,7 +63,7 @@ clean:
 ASAN_BUILD ?= build-asan
 test-asan: setup
 	@test -f $(ASAN_BUILD)/CMakeCache.txt || cmake -S . -B $(ASAN_BUILD) -G Ninja \
-		-DCMAKE_BUILD_TYPE=Debug -DVIMBO_SANITIZE=ON
+		-DCMAKE_BUILD_TYPE=Debug -DVIMBO_SANITIZE=ON -DVIMBO_WERROR=ON
 	cmake --build $(ASAN_BUILD) -j$(JOBS)
 	cd $(ASAN_BUILD) && \
 	ASAN_OPTIONS=detect_leaks=1 \

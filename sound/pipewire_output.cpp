@@ -122,6 +122,45 @@ void onStateChanged(void* data, pw_stream_state, pw_stream_state state, const ch
 
 } // namespace
 
+namespace {
+
+// The stream's node: a game's playback, at the output's rate, asking the
+// server for the latency of one buffer of `frames`.
+pw_properties* streamProperties(PipeWireOutput::Api& pw, const char* appName, const char* name,
+                                int rate, int frames) {
+    char latency[32];
+    std::snprintf(latency, sizeof latency, "%d/%d", frames, rate);
+    char nodeRate[32];
+    std::snprintf(nodeRate, sizeof nodeRate, "1/%d", rate);
+    return pw.propertiesNew(PW_KEY_MEDIA_TYPE, "Audio", PW_KEY_MEDIA_CATEGORY, "Playback",
+                            PW_KEY_MEDIA_ROLE, "Game", PW_KEY_APP_NAME, appName, PW_KEY_NODE_NAME,
+                            name, PW_KEY_NODE_DESCRIPTION, name, PW_KEY_MEDIA_NAME, name,
+                            PW_KEY_NODE_LATENCY, latency, PW_KEY_NODE_RATE, nodeRate, nullptr);
+}
+
+// Connects the stream as 16-bit stereo at `rate`: true once it is on its way.
+bool connectStream(PipeWireOutput::Api& pw, pw_stream* stream, int rate) {
+    std::uint8_t podBytes[1024];
+    spa_pod_builder builder{};
+    spa_pod_builder_init(&builder, podBytes, sizeof podBytes);
+    spa_audio_info_raw format{};
+    format.format = SPA_AUDIO_FORMAT_S16_LE;
+    format.rate = static_cast<std::uint32_t>(rate);
+    format.channels = 2;
+    format.position[0] = SPA_AUDIO_CHANNEL_FL;
+    format.position[1] = SPA_AUDIO_CHANNEL_FR;
+    const spa_pod* params[1] = {
+        spa_format_audio_raw_build(&builder, SPA_PARAM_EnumFormat, &format)};
+    // Linked at once, to whatever output the desktop plays on; it runs only
+    // until it has its buffers (an inactive stream would not get them, and
+    // would not show whether it has an output at all).
+    const auto flags =
+        static_cast<pw_stream_flags>(PW_STREAM_FLAG_AUTOCONNECT | PW_STREAM_FLAG_MAP_BUFFERS);
+    return params[0] && pw.connect(stream, PW_DIRECTION_OUTPUT, PW_ID_ANY, flags, params, 1) == 0;
+}
+
+} // namespace
+
 std::unique_ptr<PipeWireOutput> PipeWireOutput::create(const char* appName, const char* name,
                                                        int rate, int frames, Fill fill,
                                                        void* user) {
@@ -149,38 +188,10 @@ std::unique_ptr<PipeWireOutput> PipeWireOutput::create(const char* appName, cons
     s.user = user;
     s.loop = pw.loopNew("vimbo-rustle", nullptr);
     if (!s.loop) return nullptr;
-
-    char latency[32];
-    std::snprintf(latency, sizeof latency, "%d/%d", frames, rate);
-    char nodeRate[32];
-    std::snprintf(nodeRate, sizeof nodeRate, "1/%d", rate);
-    pw_properties* props = pw.propertiesNew(
-        PW_KEY_MEDIA_TYPE, "Audio", PW_KEY_MEDIA_CATEGORY, "Playback", PW_KEY_MEDIA_ROLE, "Game",
-        PW_KEY_APP_NAME, appName, PW_KEY_NODE_NAME, name, PW_KEY_NODE_DESCRIPTION, name,
-        PW_KEY_MEDIA_NAME, name, PW_KEY_NODE_LATENCY, latency, PW_KEY_NODE_RATE, nodeRate, nullptr);
     pw.lock(s.loop);
-    s.stream = pw.streamNew(pw.loopGet(s.loop), name, props, &events, &s);
-    bool connected = false;
-    if (s.stream) {
-        std::uint8_t podBytes[1024];
-        spa_pod_builder builder{};
-        spa_pod_builder_init(&builder, podBytes, sizeof podBytes);
-        spa_audio_info_raw format{};
-        format.format = SPA_AUDIO_FORMAT_S16_LE;
-        format.rate = static_cast<std::uint32_t>(rate);
-        format.channels = 2;
-        format.position[0] = SPA_AUDIO_CHANNEL_FL;
-        format.position[1] = SPA_AUDIO_CHANNEL_FR;
-        const spa_pod* params[1] = {
-            spa_format_audio_raw_build(&builder, SPA_PARAM_EnumFormat, &format)};
-        // Linked at once, to whatever output the desktop plays on; it runs
-        // only until it has its buffers (an inactive stream would not get
-        // them, and would not show whether it has an output at all).
-        const auto flags =
-            static_cast<pw_stream_flags>(PW_STREAM_FLAG_AUTOCONNECT | PW_STREAM_FLAG_MAP_BUFFERS);
-        connected = params[0] &&
-                    pw.connect(s.stream, PW_DIRECTION_OUTPUT, PW_ID_ANY, flags, params, 1) == 0;
-    }
+    s.stream = pw.streamNew(pw.loopGet(s.loop), name,
+                            streamProperties(pw, appName, name, rate, frames), &events, &s);
+    const bool connected = s.stream && connectStream(pw, s.stream, rate);
     pw.unlock(s.loop);
     if (!connected || pw.loopStart(s.loop) != 0) return nullptr;
     return output;

@@ -26,7 +26,7 @@ struct Piece {
 };
 
 const Piece kPieces[] = {{"5carte.mid", 240, 360}, {"finale.mid", 40, 60}};
-const char* kSoundfont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
+const char* kSystemSoundfont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
 
 MidiSong read(const Piece& piece) {
     const auto bytes = readSoundFile(VIMBO_RESOURCES "/Music/" + piece.file, 1u << 20);
@@ -66,10 +66,10 @@ TEST(MusicFiles, LastTheirLengthAndEndExactlyWhereTheyStartOver) {
 }
 
 TEST(MusicFiles, AskOnlyForInstrumentsTheSoundfontHas) {
-    if (!std::filesystem::exists(kSoundfont)) GTEST_SKIP() << "no " << kSoundfont;
+    if (!std::filesystem::exists(kSystemSoundfont)) GTEST_SKIP() << "no " << kSystemSoundfont;
     fluid_settings_t* settings = new_fluid_settings();
     fluid_synth_t* synth = new_fluid_synth(settings);
-    const int id = fluid_synth_sfload(synth, kSoundfont, 0);
+    const int id = fluid_synth_sfload(synth, kSystemSoundfont, 0);
     ASSERT_NE(id, FLUID_FAILED);
     fluid_sfont_t* font = fluid_synth_get_sfont_by_id(synth, id);
     for (const Piece& piece : kPieces) {
