@@ -375,7 +375,7 @@ def main():
         part("map")
         aisleriot = os.access(AISLERIOT, os.X_OK)
         if aisleriot:
-            maps, pictures, theirs = measure_map(tools, vimbo, x.display, args.runs, True)
+            maps, pictures, aisleriot_maps = measure_map(tools, vimbo, x.display, args.runs, True)
         else:
             say(f"  {AISLERIOT} is not installed: start-up measured without AisleRiot's beside it")
             maps, pictures = measure_map(tools, vimbo, x.display, args.runs)
@@ -432,9 +432,9 @@ def main():
         name = aisleriot_version()
         rows[1:1] = [
             Row(f"{name}'s window mapped, the two started in turn (median of {n})",
-                median(theirs), " s", None, seconds),
+                median(aisleriot_maps), " s", None, seconds),
             Row(f"window mapped, ours over {name}'s (of the medians)",
-                median(maps) / median(theirs), "", 0.4, lambda v: f"{v:.2f}"),
+                median(maps) / median(aisleriot_maps), "", 0.4, lambda v: f"{v:.2f}"),
         ]
     notes = [
         "Xvfb 1024x768x24, no window manager; SDL_AUDIODRIVER=disk (the mixed sound written "
