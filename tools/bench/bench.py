@@ -13,62 +13,26 @@ side by side.
 """
 
 import argparse
-import atexit
 import datetime
+import json
 import math
 import os
 import platform
 import random
 import re
-import select
-import shutil
-import signal
 import statistics
 import subprocess
 import sys
-import tempfile
 import time
 
-TITLE = "^Brennolt - Vimbo$"
-CLK_TCK = os.sysconf("SC_CLK_TCK")
-OPENING_PICTURE_S = 3.6  # a little more than three seconds, then the deal
-IDLE_S = 10.0
+from harness import (IDLE_S, STOCK, Game, Xvfb, disk_sound, load1, program_env, run,
+                     runtime_dir, say, server_kinds, wait_for_quiet)
+
 PLAY_S = 10.0
-LOAD_LIMIT = 1.0
-_runtime_dir = None
+RUSTLE_ONSET = os.path.join(os.path.dirname(os.path.abspath(__file__)), "rustle_onset.py")
 
 
-def runtime_dir():
-    """The programs' XDG_RUNTIME_DIR (Qt wants one, private): made when first
-    wanted, not on import, and gone when this process ends."""
-    global _runtime_dir
-    if _runtime_dir is None:
-        _runtime_dir = tempfile.mkdtemp(prefix="vimbo-bench-")
-        atexit.register(shutil.rmtree, _runtime_dir, True)
-    return _runtime_dir
-
-
-def say(*words):
-    print(*words, file=sys.stderr, flush=True)
-
-
-# ---- the machine and its load ---------------------------------------------
-
-
-def load1():
-    with open("/proc/loadavg") as f:
-        return float(f.read().split()[0])
-
-
-def wait_for_quiet(deadline):
-    """Waits until the 1-minute load is at most LOAD_LIMIT, or the deadline
-    (time.monotonic()) has passed; returns the load it starts with."""
-    load = load1()
-    while load > LOAD_LIMIT and time.monotonic() < deadline:
-        say(f"  load {load:.2f} > {LOAD_LIMIT}: waiting for the machine to quieten")
-        time.sleep(20)
-        load = load1()
-    return load
+# ---- the machine ------------------------------------------------------------
 
 
 def machine():
@@ -93,106 +57,8 @@ def machine():
     }
 
 
-# ---- a private X server and the program on it -----------------------------
-
-
-class Xvfb:
-    """A private X server. -noreset: a server that resets when its last client
-    leaves drops the clients that connect meanwhile (xdotool, the game)."""
-
-    def __enter__(self):
-        read_end, write_end = os.pipe()
-        self.proc = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
-             "-nolisten", "tcp", "-noreset"],
-            pass_fds=[write_end], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        os.close(write_end)
-        number = b""
-        deadline = time.monotonic() + 10
-        while not number.endswith(b"\n") and time.monotonic() < deadline:
-            ready, _, _ = select.select([read_end], [], [], 0.1)
-            if ready:
-                chunk = os.read(read_end, 16)
-                if not chunk:
-                    break
-                number += chunk
-        os.close(read_end)
-        if not number.strip():
-            self.proc.kill()
-            raise SystemExit("Xvfb did not start")
-        self.display = ":" + number.decode().strip()
-        return self
-
-    def __exit__(self, *_):
-        self.proc.terminate()
-        self.proc.wait()
-
-
-def program_env(display, audio_file):
-    env = dict(os.environ)
-    env.pop("QT_QPA_PLATFORM", None)
-    env.update(DISPLAY=display, SDL_AUDIODRIVER="disk", SDL_DISKAUDIOFILE=audio_file,
-               XDG_RUNTIME_DIR=runtime_dir())
-    return env
-
-
-def run(cmd, env, timeout=60):
-    done = subprocess.run(cmd, env=env, capture_output=True, text=True, timeout=timeout)
-    if done.returncode != 0:
-        raise SystemExit(f"{' '.join(cmd)} failed: {done.stderr.strip()}")
-    return done.stdout
-
-
-class Game:
-    """The real program, started and ended by us, with the window found."""
-
-    def __init__(self, vimbo, tools, display):
-        self.tools = tools
-        fd, self.audio = tempfile.mkstemp(prefix="vimbo-bench-", suffix=".raw")
-        os.close(fd)
-        self.env = program_env(display, self.audio)
-        self.proc = subprocess.Popen([vimbo], env=self.env, stdout=subprocess.DEVNULL,
-                                     stderr=subprocess.DEVNULL)
-        run(["xdotool", "search", "--sync", "--onlyvisible", "--name", TITLE], self.env, 20)
-
-    def deal(self):
-        """Waits out the opening picture; finds the table on the screen."""
-        time.sleep(OPENING_PICTURE_S)
-        wid, x, y = run([f"{self.tools}/bench_drag", "origin"], self.env).split()
-        self.wid, self.x, self.y = wid, int(x), int(y)
-
-    def xdotool(self, *args):
-        run(["xdotool", *map(str, args)], self.env)
-
-    def at(self, x, y):
-        return ["mousemove", self.x + x, self.y + y]
-
-    def status(self, field):
-        with open(f"/proc/{self.proc.pid}/status") as f:
-            return int(re.search(field + r":\s+(\d+)", f.read()).group(1))
-
-    def cpu_seconds(self):
-        with open(f"/proc/{self.proc.pid}/stat") as f:
-            fields = f.read().rsplit(")", 1)[1].split()
-        return (int(fields[11]) + int(fields[12])) / CLK_TCK  # utime, stime
-
-    def audio_bytes(self):
-        return os.path.getsize(self.audio)
-
-    def end(self):
-        if self.proc.poll() is None:
-            self.proc.send_signal(signal.SIGTERM)
-            try:
-                self.proc.wait(5)
-            except subprocess.TimeoutExpired:
-                self.proc.kill()
-                self.proc.wait()
-        os.unlink(self.audio)
-
-
 # ---- what a player does ---------------------------------------------------
 
-STOCK = (360, 280)
 WASTE = (292, 281)
 PLUS = [(2, 1), (1, 2), (2, 2), (3, 2), (2, 3)]
 CELLS = [(c, r) for c in (1, 2, 3) for r in (1, 2, 3)]
@@ -221,9 +87,8 @@ def play(game, seconds, rng):
 def sound_off(game):
     """Both options unchecked from the keyboard: Alt+O, Return toggles "Card
     rustle"; Alt+O, Down, Return toggles "Music"."""
-    game.xdotool("windowfocus", "--sync", game.wid)
     for keys in (["Return"], ["Down", "Return"]):
-        game.xdotool("key", "alt+o", "sleep", "0.3", "key", *keys, "sleep", "0.3")
+        game.menu("o", *keys, settle=0.3)
 
 
 # ---- the measurements -----------------------------------------------------
@@ -236,11 +101,8 @@ def aisleriot_env(display):
     """AisleRiot as a first start would see it (its Klondike, its own home), and
     with no session bus to autolaunch: nothing of it outlives its run, and it
     starts as fast as it can."""
-    env = dict(os.environ)
-    env.pop("QT_QPA_PLATFORM", None)
-    env.update(DISPLAY=display, HOME=runtime_dir(), XDG_RUNTIME_DIR=runtime_dir(),
-               DBUS_SESSION_BUS_ADDRESS="disabled:", GSETTINGS_BACKEND="memory")
-    return env
+    return program_env(display, {"HOME": runtime_dir(), "DBUS_SESSION_BUS_ADDRESS": "disabled:",
+                                 "GSETTINGS_BACKEND": "memory"})
 
 
 def measure_map(tools, vimbo, display, runs, beside_aisleriot=False):
@@ -248,12 +110,8 @@ def measure_map(tools, vimbo, display, runs, beside_aisleriot=False):
     map of AisleRiot's window too, the two programs started in turn."""
     maps, pictures, theirs = [], [], []
     for i in range(runs + 1):  # the first warms the disk cache, not counted
-        fd, audio = tempfile.mkstemp(prefix="vimbo-bench-", suffix=".raw")
-        os.close(fd)
-        try:
-            out = run([f"{tools}/bench_map", vimbo], program_env(display, audio))
-        finally:
-            os.unlink(audio)
+        with disk_sound() as sound:
+            out = run([f"{tools}/bench_map", vimbo], program_env(display, sound))
         found = dict(item.split("=") for item in out.split())
         if i > 0:
             maps.append(float(found["map_ms"]) / 1000)
@@ -277,9 +135,7 @@ def aisleriot_version():
 def measure_session(tools, vimbo, display, rng):
     """One run: 10 s of play with the music on (peak memory), then 10 s idle
     with the music on, then sound off and 10 s idle (CPU seconds)."""
-    game = Game(vimbo, tools, display)
-    try:
-        game.deal()
+    with Game(vimbo, tools, display) as game:
         play(game, PLAY_S, rng)
         peak_mib = game.status("VmHWM") / 1024
         time.sleep(1.0)  # the last drag's rustle fades
@@ -297,69 +153,75 @@ def measure_session(tools, vimbo, display, rng):
         game.xdotool(*game.at(*STOCK), "click", "1", "sleep", "0.6")
         silent = game.audio_bytes() == heard
         return peak_mib, music_on, sound_off_cpu, silent
-    finally:
-        game.end()
 
 
 def measure_drag(tools, vimbo, display, sessions, moves):
     latencies = []
     for _ in range(sessions):
-        game = Game(vimbo, tools, display)
-        try:
-            game.deal()
+        with Game(vimbo, tools, display) as game:
             out = run([f"{tools}/bench_drag", "drag", str(moves + 5)], game.env, 120)
-            latencies += [float(v) / 1000 for v in out.split()][5:]  # five to warm up
-        finally:
-            game.end()
+        latencies += [float(v) / 1000 for v in out.split()][5:]  # five to warm up
     return latencies
 
 
 def measure_new_game(tools, display, games):
-    fd, audio = tempfile.mkstemp(prefix="vimbo-bench-", suffix=".raw")
-    os.close(fd)
-    try:
-        out = run([f"{tools}/bench_new_game", str(games)], program_env(display, audio), 300)
-    finally:
-        os.unlink(audio)
+    with disk_sound() as sound:
+        out = run([f"{tools}/bench_new_game", str(games)], program_env(display, sound), 300)
     return [float(v) / 1000 for v in out.split()]
 
 
 # ---- the table ------------------------------------------------------------
 
 
+def rustle_onset(build, kind):
+    """The rustle's onset through a private sound server of the given kind,
+    as tools/bench/rustle_onset.py measures it (a measuring tool of its own,
+    run as the others are: numpy is its alone). Its report: the server, the
+    idle CPU through it, the music's gaps, and each case's clicks with their
+    median and 90th percentile. RuntimeError: the server could not start
+    here; ChildProcessError: the script could not run at all."""
+    done = subprocess.run([sys.executable, RUSTLE_ONSET, "--build", build, "--server", kind,
+                           "--json"], capture_output=True, text=True)
+    if done.returncode == 77:
+        raise RuntimeError(done.stdout.strip().removeprefix("SKIPPED: "))
+    if done.returncode != 0:
+        said = done.stderr.strip().splitlines()
+        raise ChildProcessError(said[-1] if said else f"exit status {done.returncode}")
+    return json.loads(done.stdout.splitlines()[-1])
+
+
 def measure_rustle_onset(build):
     """The rustle's onset through a private sound server of each kind the
-    machine has (tools/bench/rustle_onset.py): rows for each case, the notes,
-    and nothing where no server can start here."""
-    try:
-        import rustle_onset
-    except ImportError as error:  # numpy: Debian's python3-numpy
-        return [], [f"rustle onset: not measured ({error})."]
-
-    kinds = rustle_onset.server_kinds()
+    machine has: rows for each case, the notes, and nothing where no server
+    can start here."""
+    kinds = server_kinds()
     if not kinds:
         return [], ["rustle onset: no sound server (PulseAudio or PipeWire) on this machine."]
     rows, notes = [], []
     for kind in kinds:
         try:
-            results, gaps = rustle_onset.measure(build, kind)
+            report = rustle_onset(build, kind)
+        except ChildProcessError as error:  # numpy: Debian's python3-numpy
+            notes.append(f"rustle onset: not measured ({error}).")
+            break
         except RuntimeError as error:
             notes.append(f"rustle onset through {kind}: not measured ({error}).")
             continue
-        server, idle = results.pop("server"), results.pop("idle cpu")
-        for case, found in results.items():
-            median, p90_, heard = rustle_onset.summary(found)
+        server = report["server"]
+        for case in report["cases"]:
+            name, median, heard = case["case"], case["median"], case["heard"]
             if median is None:
-                notes.append(f"rustle onset, {case} ({server}): no rustle heard.")
+                notes.append(f"rustle onset, {name} ({server}): no rustle heard.")
                 continue
-            rows.append(Row(f"rustle onset, {case}, median of {heard} stock clicks ({server})",
+            rows.append(Row(f"rustle onset, {name}, median of {heard} stock clicks ({server})",
                             median / 1000, " ms", 0.015, ms))
-            rows.append(Row(f"rustle onset, {case}, 90th percentile ({server})", p90_ / 1000,
-                            " ms", 0.020, ms))
-            shown = " ".join(f"{m:.1f}" if m is not None else "-" for m, _ in found)
-            notes.append(f"rustle onset, {case} ({server}), each click in ms: {shown}.")
-        notes.append(f"through {server}: CPU over 10 s idle with the music on {idle:.2f} s; the "
-                     f"music had {gaps} silent 10 ms stretches during the clicks.")
+            rows.append(Row(f"rustle onset, {name}, 90th percentile ({server})",
+                            case["p90"] / 1000, " ms", 0.020, ms))
+            shown = " ".join(f"{m:.1f}" if m is not None else "-" for m, _ in case["clicks"])
+            notes.append(f"rustle onset, {name} ({server}), each click in ms: {shown}.")
+        notes.append(f"through {server}: CPU over 10 s idle with the music on "
+                     f"{report['idle cpu']:.2f} s; the music had {report['gaps']} silent 10 ms "
+                     "stretches during the clicks.")
     return rows, notes
 
 
@@ -455,15 +317,15 @@ def other_figures(tools, vimbo, build, display, runs, part, name):
     part(f"side by side, {name}: drag")
     drags = measure_drag(tools, vimbo, display, 1, 50)
     onsets = []
-    try:
-        import rustle_onset
-        kind = rustle_onset.server_kind()
-        if kind:
-            part(f"side by side, {name}: rustle onset")
-            results, _ = rustle_onset.measure(build, kind)
-            onsets = [m for m, score in results["music on"] if m is not None and score > 0.5]
-    except (ImportError, RuntimeError) as error:
-        say(f"  rustle onset of {name}: not measured ({error})")
+    kinds = server_kinds()
+    if kinds:
+        part(f"side by side, {name}: rustle onset")
+        try:
+            report = rustle_onset(build, kinds[0])
+            music_on = next(c["clicks"] for c in report["cases"] if c["case"] == "music on")
+            onsets = [m for m, score in music_on if m is not None and score > 0.5]
+        except (ChildProcessError, RuntimeError) as error:
+            say(f"  rustle onset of {name}: not measured ({error})")
     return {"map": maps, "drag": drags, "onset": onsets}
 
 
@@ -513,7 +375,7 @@ def main():
         part("map")
         aisleriot = os.access(AISLERIOT, os.X_OK)
         if aisleriot:
-            maps, pictures, theirs = measure_map(tools, vimbo, x.display, args.runs, True)
+            maps, pictures, aisleriot_maps = measure_map(tools, vimbo, x.display, args.runs, True)
         else:
             say(f"  {AISLERIOT} is not installed: start-up measured without AisleRiot's beside it")
             maps, pictures = measure_map(tools, vimbo, x.display, args.runs)
@@ -570,9 +432,9 @@ def main():
         name = aisleriot_version()
         rows[1:1] = [
             Row(f"{name}'s window mapped, the two started in turn (median of {n})",
-                median(theirs), " s", None, seconds),
+                median(aisleriot_maps), " s", None, seconds),
             Row(f"window mapped, ours over {name}'s (of the medians)",
-                median(maps) / median(theirs), "", 0.4, lambda v: f"{v:.2f}"),
+                median(maps) / median(aisleriot_maps), "", 0.4, lambda v: f"{v:.2f}"),
         ]
     notes = [
         "Xvfb 1024x768x24, no window manager; SDL_AUDIODRIVER=disk (the mixed sound written "

@@ -16,16 +16,21 @@ PulseAudio service (pipewire-pulse); both speak the PulseAudio protocol, so
 the game (SDL's pulseaudio driver) and parec are the same for both; on
 PipeWire the game plays the rustle on a stream of PipeWire's own.
 
-Usage: rustle_onset.py --build BUILD-DIR [--clicks 12] [--check | --soak MINUTES]
+Usage: rustle_onset.py --build BUILD-DIR [--server KIND] [--clicks 12]
+                       [--check | --soak MINUTES | --json]
+  --server: pipewire or pulseaudio; by default the first the machine has.
   --check: only what must never happen, for the test suite: every click has a
   rustle, and the music on a long stretch has no gap (exit status 1 if not,
   77 if no sound server can be started here).
   --soak: the music for MINUTES with a stock turn every 2 s: its silent
   stretches (underruns) and the rustles heard whole.
+  --json: the three cases, for bench.py: one line of JSON, the clicks of each
+  case with their median and 90th percentile (77 if the server cannot start).
 """
 
 import argparse
 import ctypes
+import json
 import os
 import shutil
 import statistics
@@ -35,47 +40,31 @@ import tempfile
 import threading
 import time
 import wave
+from contextlib import contextmanager
 
-import numpy as np
+from harness import IDLE_S, STOCK, Game, Xvfb, say, server_kinds
+
+try:
+    import numpy as np
+except ImportError as error:  # Debian's python3-numpy
+    sys.exit(str(error))
 
 RATE = 44100
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(os.path.dirname(HERE))
-sys.path.insert(0, HERE)
-import bench  # noqa: E402  the private X server and the game, as the bench drives them
-
-
-def say(*words):
-    print(*words, file=sys.stderr, flush=True)
 
 
 # ---- a private sound server -------------------------------------------------
 
 
-def server_kinds():
-    """The servers this machine can start, the desktop's likely one first:
-    'pipewire' where it has PipeWire's PulseAudio service, 'pulseaudio' where
-    it has PulseAudio (a machine may have both programs, one of them idle)."""
-    kinds = []
-    if shutil.which("pipewire") and shutil.which("pipewire-pulse") and shutil.which("wireplumber"):
-        kinds.append("pipewire")
-    if shutil.which("pulseaudio"):
-        kinds.append("pulseaudio")
-    return kinds
-
-
-def server_kind():
-    """The server the suite's check plays through, None where there is none."""
-    kinds = server_kinds()
-    return kinds[0] if kinds else None
-
-
 class SoundServer:
     """A sound server of our own with a null sink 'vimbo_null': nothing of the
-    user's session is touched (own XDG_RUNTIME_DIR, HOME, socket, no D-Bus)."""
+    user's session is touched (own XDG_RUNTIME_DIR, HOME, socket, no D-Bus).
+    later: not started with the `with`, only by start()."""
 
-    def __init__(self, kind):
+    def __init__(self, kind, later=False):
         self.kind = kind
+        self.later = later
         self.dir = tempfile.mkdtemp(prefix="vimbo-sound-")
         self.socket = os.path.join(self.dir, "native")
         self.server = f"unix:{self.socket}"
@@ -86,7 +75,7 @@ class SoundServer:
         self.procs = []
 
     def __enter__(self):
-        if getattr(self, "later", False):
+        if self.later:
             return self
         try:
             self._start()
@@ -172,6 +161,15 @@ class SoundServer:
             raise RuntimeError(f"pactl {' '.join(args)}: {done.stderr.strip()}")
         return done.stdout
 
+    def game_sound(self):
+        """The game's sound output: SDL's pulseaudio driver, and only this
+        server within reach, as the desktop's own is on a player's machine:
+        PulseAudio's socket by PULSE_SERVER, and PipeWire's (where the server
+        is PipeWire) in the server's runtime folder."""
+        sound = {k: v for k, v in self.env.items() if k.startswith("PULSE_")}
+        sound.update(SDL_AUDIODRIVER="pulseaudio", XDG_RUNTIME_DIR=self.dir)
+        return sound
+
     def version(self):
         out = subprocess.run(["pactl", "info"], env=self.env, capture_output=True, text=True).stdout
         for line in out.splitlines():
@@ -207,6 +205,12 @@ class Recorder:
         self.frames = 0
         self.thread = threading.Thread(target=self._read, daemon=True)
         self.thread.start()
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *_):
+        self.stop()
 
     def _read(self):
         while True:
@@ -255,6 +259,12 @@ class Pointer:
         self.dpy = self.x11.XOpenDisplay(display.encode())
         if not self.dpy:
             raise RuntimeError(f"cannot open display {display}")
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *_):
+        self.close()
 
     def move(self, x, y):
         self.xtst.XTestFakeMotionEvent(self.dpy, -1, x, y, 0)
@@ -311,22 +321,10 @@ def music_gaps(signal, start, end, block=441, where=None):
 
 
 def start_game(build, display, server):
-    env = {k: v for k, v in bench.program_env(display, os.devnull).items()
-           if not k.startswith(("PULSE_", "PIPEWIRE_", "SDL_DISKAUDIOFILE"))}
-    # Only the private server is within reach, as the desktop's own is on a
-    # player's machine: PulseAudio's socket by PULSE_SERVER, and PipeWire's
-    # (where the server is PipeWire) in the server's runtime folder.
-    env.update({k: v for k, v in server.env.items() if k.startswith("PULSE_")})
-    env.update(SDL_AUDIODRIVER="pulseaudio", XDG_RUNTIME_DIR=server.dir)
-    game = bench.Game.__new__(bench.Game)
-    game.tools = os.path.abspath(f"{build}/tools/bench")
-    game.audio = None
-    game.env = env
-    game.proc = subprocess.Popen([os.path.abspath(f"{build}/window/vimbo")], env=env,
-                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    bench.run(["xdotool", "search", "--sync", "--onlyvisible", "--name", bench.TITLE], env, 20)
-    game.deal()
-    return game
+    """The build's game, playing through the server and nothing else: the
+    user's own sound settings do not reach it."""
+    return Game(os.path.abspath(f"{build}/window/vimbo"), os.path.abspath(f"{build}/tools/bench"),
+                display, server.game_sound(), unset=("PULSE_", "PIPEWIRE_", "SDL_DISKAUDIOFILE"))
 
 
 def music_back(recorder, since, within=2.0):
@@ -354,30 +352,15 @@ def comes_back(build, kind):
     within 2 s of the server answering, and a stock click rustles."""
     template = rustle_template()
     found = {}
-    with bench.Xvfb() as x, SoundServer(kind) as server:
-        game = start_game(build, x.display, server)
-        pointer = Pointer(x.display)
-        try:
-            time.sleep(1.0)
-            server.kill()
+    for case in ("restarted", "started after the game"):
+        later = case == "started after the game"
+        with Xvfb() as x, SoundServer(kind, later) as server, \
+                start_game(build, x.display, server) as game, Pointer(x.display) as pointer:
+            if not later:
+                time.sleep(1.0)
+                server.kill()
             time.sleep(1.5)
-            found["restarted"] = heard_again(server, game, pointer, template)
-        finally:
-            pointer.close()
-            game.proc.terminate()
-            game.proc.wait(5)
-    server = SoundServer(kind)
-    server.later = True
-    with bench.Xvfb() as x, server:
-        game = start_game(build, x.display, server)
-        pointer = Pointer(x.display)
-        try:
-            time.sleep(1.5)
-            found["started after the game"] = heard_again(server, game, pointer, template)
-        finally:
-            pointer.close()
-            game.proc.terminate()
-            game.proc.wait(5)
+            found[case] = heard_again(server, game, pointer, template)
     return found
 
 
@@ -385,18 +368,15 @@ def heard_again(server, game, pointer, template):
     """(seconds until the music is heard, the rustle's onset in ms) once the
     server is (back) up."""
     answered = server.start()
-    recorder = Recorder(server)
-    try:
+    with Recorder(server) as recorder:
         back = music_back(recorder, answered)
-        pointer.move(game.x + bench.STOCK[0], game.y + bench.STOCK[1])
-        sent = clicks(game, pointer, 1, 0.2)
+        pointer.move(*game.on_screen(*STOCK))
+        sent = clicks(pointer, 1, 0.2)
         onset, score = onsets(recorder, sent, template)[0][0]
         return back, onset if score > 0.5 else None
-    finally:
-        recorder.stop()
 
 
-def clicks(game, pointer, count, pause):
+def clicks(pointer, count, pause):
     sent = []
     for _ in range(count):
         time.sleep(pause)
@@ -420,47 +400,46 @@ def onsets(recorder, sent, template):
     return found, signal
 
 
+@contextmanager
+def played(build, kind):
+    """The game through a private server of the kind, the server's monitor
+    recorded from before the game starts, the pointer on the stock: gives
+    (server, recorder, game, pointer)."""
+    with Xvfb() as x, SoundServer(kind) as server, Recorder(server) as recorder, \
+            start_game(build, x.display, server) as game, Pointer(x.display) as pointer:
+        pointer.move(*game.on_screen(*STOCK))
+        yield server, recorder, game, pointer
+
+
 def measure(build, kind, count=12, check=False):
     """{case: [(onset ms, match score), ...]} and the gaps found in the music."""
     template = rustle_template()
-    results, gaps = {}, None
-    with bench.Xvfb() as x, SoundServer(kind) as server:
-        recorder = Recorder(server)
-        game = start_game(build, x.display, server)
-        pointer = Pointer(x.display)
-        try:
-            pointer.move(game.x + bench.STOCK[0], game.y + bench.STOCK[1])
-            if not check:
-                # What the open output costs through this server, as the bench
-                # measures idle CPU through SDL's disk driver.
-                before = game.cpu_seconds()
-                time.sleep(bench.IDLE_S)
-                results["idle cpu"] = game.cpu_seconds() - before
-            mark = recorder.frames
-            sent = clicks(game, pointer, count, 0.8)
-            results["music on"], signal = onsets(recorder, sent, template)
-            gaps = music_gaps(signal, mark, len(signal))
-            if not check:
-                # Clicks in quick succession, as a player turns the stock card
-                # after card: the rustle's own stream is found still open.
-                sent = clicks(game, pointer, count, 0.35)
-                results["music on, quick clicks"], _ = onsets(recorder, sent, template)
-                # Music off (Alt+O, Down, Return), then each click after the
-                # output has closed for quiet (2 s).
-                # A new game first (Alt+G, Return: "Shuffle cards"): the three
-                # cases together turn more cards than one stock holds.
-                game.xdotool("windowfocus", "--sync", game.wid, "key", "alt+g", "sleep", "0.3",
-                             "key", "Return", "sleep", "1.0")
-                game.xdotool("windowfocus", "--sync", game.wid, "key", "alt+o", "sleep", "0.3",
-                             "key", "Down", "Return", "sleep", "0.3")
-                pointer.move(game.x + bench.STOCK[0], game.y + bench.STOCK[1])
-                sent = clicks(game, pointer, count, 3.0)
-                results["music off, output reopened"], _ = onsets(recorder, sent, template)
-        finally:
-            pointer.close()
-            game.proc.terminate()
-            game.proc.wait(5)
-            recorder.stop()
+    results = {}
+    with played(build, kind) as (server, recorder, game, pointer):
+        if not check:
+            # What the open output costs through this server, as the bench
+            # measures idle CPU through SDL's disk driver.
+            before = game.cpu_seconds()
+            time.sleep(IDLE_S)
+            results["idle cpu"] = game.cpu_seconds() - before
+        mark = recorder.frames
+        sent = clicks(pointer, count, 0.8)
+        results["music on"], signal = onsets(recorder, sent, template)
+        gaps = music_gaps(signal, mark, len(signal))
+        if not check:
+            # Clicks in quick succession, as a player turns the stock card
+            # after card: the rustle's own stream is found still open.
+            sent = clicks(pointer, count, 0.35)
+            results["music on, quick clicks"], _ = onsets(recorder, sent, template)
+            # Music off (Alt+O, Down, Return), then each click after the
+            # output has closed for quiet (2 s).
+            # A new game first (Alt+G, Return: "Shuffle cards"): the three
+            # cases together turn more cards than one stock holds.
+            game.menu("g", "Return", settle=1.0)
+            game.menu("o", "Down", "Return", settle=0.3)
+            pointer.move(*game.on_screen(*STOCK))
+            sent = clicks(pointer, count, 3.0)
+            results["music off, output reopened"], _ = onsets(recorder, sent, template)
         results["server"] = " ".join(server.version())
     return results, gaps
 
@@ -469,31 +448,21 @@ def soak(build, kind, minutes):
     """The music for `minutes` with a stock turn every 2 s (a new game every
     30): the silent stretches in the music, and the rustles heard whole."""
     template = rustle_template()
-    with bench.Xvfb() as x, SoundServer(kind) as server:
-        recorder = Recorder(server)
-        game = start_game(build, x.display, server)
-        pointer = Pointer(x.display)
-        found, games = [], []
-        try:
-            mark = recorder.frames
-            end = time.monotonic() + 60 * minutes
-            while time.monotonic() < end:
-                pointer.move(game.x + bench.STOCK[0], game.y + bench.STOCK[1])
-                sent = clicks(game, pointer, 30, 1.0)
-                found += onsets(recorder, sent, template)[0]
-                games.append(recorder.frames)
-                game.xdotool("windowfocus", "--sync", game.wid, "key", "alt+g", "sleep", "0.3",
-                             "key", "Return", "sleep", "1.0")
-            where = []
-            gaps = music_gaps(recorder.samples(), mark, recorder.frames, where=where)
-            if where:
-                say("silent stretches at (s):", " ".join(f"{t:.2f}" for t in where),
-                    "; new games at (s):", " ".join(f"{(t - mark) / RATE:.2f}" for t in games))
-        finally:
-            pointer.close()
-            game.proc.terminate()
-            game.proc.wait(5)
-            recorder.stop()
+    found, games = [], []
+    with played(build, kind) as (server, recorder, game, pointer):
+        mark = recorder.frames
+        end = time.monotonic() + 60 * minutes
+        while time.monotonic() < end:
+            pointer.move(*game.on_screen(*STOCK))
+            sent = clicks(pointer, 30, 1.0)
+            found += onsets(recorder, sent, template)[0]
+            games.append(recorder.frames)
+            game.menu("g", "Return", settle=1.0)
+        where = []
+        gaps = music_gaps(recorder.samples(), mark, recorder.frames, where=where)
+        if where:
+            say("silent stretches at (s):", " ".join(f"{t:.2f}" for t in where),
+                "; new games at (s):", " ".join(f"{(t - mark) / RATE:.2f}" for t in games))
         return " ".join(server.version()), gaps, found
 
 
@@ -510,11 +479,14 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--build", required=True)
     parser.add_argument("--clicks", type=int, default=12)
-    parser.add_argument("--check", action="store_true")
-    parser.add_argument("--soak", type=float, metavar="MINUTES",
-                        help="only the music's gaps over a long session with rustles")
+    mode = parser.add_mutually_exclusive_group()
+    mode.add_argument("--check", action="store_true")
+    mode.add_argument("--soak", type=float, metavar="MINUTES",
+                      help="only the music's gaps over a long session with rustles")
+    mode.add_argument("--json", action="store_true", help="the three cases, for bench.py")
+    parser.add_argument("--server", choices=("pipewire", "pulseaudio"))
     args = parser.parse_args()
-    kind = server_kind()
+    kind = args.server or next(iter(server_kinds()), None)
     if kind is None:
         print("SKIPPED: no sound server (PulseAudio or PipeWire) on this machine")
         sys.exit(77)
@@ -532,8 +504,16 @@ def main():
         print(f"SKIPPED: {error}")
         sys.exit(77)
     server = results.pop("server")
+    if args.json:
+        idle, cases = results.pop("idle cpu"), []
+        for case, found in results.items():
+            median, p90, heard = summary(found)
+            cases.append({"case": case, "clicks": found, "median": median, "p90": p90,
+                          "heard": heard})
+        print(json.dumps({"server": server, "idle cpu": idle, "gaps": gaps, "cases": cases}))
+        return
     if "idle cpu" in results:
-        print(f"{server}: CPU over {bench.IDLE_S:.0f} s idle, music on: {results.pop('idle cpu'):.2f} s")
+        print(f"{server}: CPU over {IDLE_S:.0f} s idle, music on: {results.pop('idle cpu'):.2f} s")
     failed = False
     for case, found in results.items():
         median, p90, heard = summary(found)
