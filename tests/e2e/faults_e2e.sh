@@ -166,7 +166,7 @@ damage() {
     missing) rm "$file" ;;
     empty) : >"$file" ;;
     truncated) truncate -s $((size / 2)) "$file" ;;
-    random) python3 -c 'import random, sys; random.seed(sys.argv[2])
+    random) /usr/bin/python3 -c 'import random, sys; random.seed(sys.argv[2])
 sys.stdout.buffer.write(random.randbytes(int(sys.argv[1])))' "$size" "$1" >"$file" ;;
     huge) truncate -s 50M "$file" ;; # the real file, then zeros to 50 MB
     intact) ;;
@@ -246,7 +246,7 @@ win-*)
 esac
 
 size() { stat -c %s "$out" 2>/dev/null || echo 0; }
-peak() { python3 "$here/pcm.py" "$out" "$@"; }
+peak() { /usr/bin/python3 "$here/pcm.py" "$out" "$@"; }
 # The loudest sample since byte $1. An output that was closed for quiet and is
 # opened again starts the file over.
 peak_since() {

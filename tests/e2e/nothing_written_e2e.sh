@@ -54,7 +54,7 @@ quiet_log
 [[ -n $(ls "$E2E_TMP/trace") ]] || fail "no trace written"
 grep -q "@\?/tmp/.X11-unix/X${DISPLAY#:}\"}, [0-9]*) = 0" "$trace".* ||
     fail "the trace does not show the display connection"
-found=$(python3 "$here/trace_check.py" "$trace" "$VIMBO" "${DISPLAY#:}")
+found=$(/usr/bin/python3 "$here/trace_check.py" "$trace" "$VIMBO" "${DISPLAY#:}")
 [[ -z $found ]] || fail "the program $found"
 left=$(find "$HOME" -mindepth 1 ! -path "$HOME/.cache" ! -path "$HOME/.cache/fontconfig*" \
     ! -path "$HOME/.cache/mesa_shader_cache*")

@@ -10,7 +10,7 @@
 # Usage: scale_e2e.sh FACTOR SCRIPTED_VIMBO X_CLOSE
 source "$(dirname "$0")/lib.sh"
 factor=$1 vimbo=$2 x_close=$3
-check="python3 $(dirname "$0")/table_pixels.py"
+check="/usr/bin/python3 $(dirname "$0")/table_pixels.py"
 
 # Top 4 of clubs, left ace of coins, centre 3 of cups, right king of swords,
 # bottom ace of cups; the stock starts with the 3 of coins.

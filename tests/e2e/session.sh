@@ -24,17 +24,24 @@ px() {
 tp() { px "$1" $((OX + $2)) $((OY + $3)); }
 
 # Finds the table's (0, 0) below the menu bar of window $WIN in grab $1: sets
-# OX, OY; false while no table green shows there.
+# OX, OY; false while no table green shows there. One look at the whole
+# column, not a process a pixel: this runs over and over while the opening
+# picture is up.
 table_at() {
     eval "$(xdotool getwindowgeometry --shell "$WIN")"
     local y
-    for y in $(seq "$Y" $((Y + 60))); do
-        if [[ $(px "$1" $((X + 200)) "$y") == "0,128,0" ]]; then
-            OX=$X OY=$y
-            return 0
-        fi
-    done
-    return 1
+    y=$(/usr/bin/python3 -c '
+import sys
+grab, x, top = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
+with open(grab, "rb") as f:
+    screen = f.read()
+for y in range(top, top + 61):
+    at = (y * 1024 + x) * 3
+    if screen[at:at + 3] == bytes((0, 128, 0)):
+        print(y)
+        break' "$E2E_TMP/$1.rgb" $((X + 200)) "$Y")
+    [[ -n $y ]] || return 1
+    OX=$X OY=$y
 }
 
 # Polls the screen (about $3 seconds) until table point ($1, $2) does or does

@@ -5,7 +5,7 @@
 # Usage: sound_e2e.sh VIMBO X_CLOSE
 source "$(dirname "$0")/lib.sh"
 vimbo=$1 x_close=$2
-pcm="python3 $(dirname "$0")/pcm.py"
+pcm="/usr/bin/python3 $(dirname "$0")/pcm.py"
 out="$E2E_TMP/out.raw"
 
 start_xvfb

@@ -32,7 +32,7 @@ declare -A runs_share=([midi]=1 [wave]=1 [soundfont]=8)
 
 limits="$build/limits"
 rm -rf "$limits"
-python3 "$here/make_seeds.py" --limits "$limits"
+/usr/bin/python3 "$here/make_seeds.py" --limits "$limits"
 
 # One fuzzer: once on each input at its reader's limits, then fuzzing.
 fuzz() {

@@ -4,7 +4,7 @@
 
 appid=io.github.brennolt.vimbo
 tests_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-pcm() { python3 "$tests_dir/e2e/pcm.py" "$@"; }
+pcm() { /usr/bin/python3 "$tests_dir/e2e/pcm.py" "$@"; }
 
 # Everything a player's machine needs, under the install prefix $1, with the
 # command in its folder $2 (bin, or games as Debian keeps a game's command).
