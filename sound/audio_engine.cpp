@@ -1,6 +1,5 @@
 #include "audio_engine.h"
 
-#include "midi_song.h"
 #include "wave_decoder.h"
 
 #include <SDL.h>
@@ -121,20 +120,6 @@ void AudioEngine::decodeRustle(std::vector<std::uint8_t> bytes, std::uint64_t ti
     {
         std::lock_guard lock(m_jobsLock);
         m_jobs.push_back([this, bytes = std::move(bytes), ticket] { decode(bytes, ticket); });
-    }
-    m_jobsChanged.notify_all();
-}
-
-void AudioEngine::readMusic(std::vector<std::uint8_t> bytes, std::uint64_t ticket) {
-    {
-        std::lock_guard lock(m_jobsLock);
-        m_jobs.push_back([this, bytes = std::move(bytes), ticket] {
-            // The UI thread read the same bytes already, with the same checks.
-            auto song = MidiSong::parse(bytes);
-            if (!song) return;
-            auto whole = std::make_shared<const MidiSong>(std::move(*song));
-            withVoices([&](Voices& voices) { voices.music.deliver(std::move(whole), ticket); });
-        });
     }
     m_jobsChanged.notify_all();
 }

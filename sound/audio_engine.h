@@ -1,18 +1,17 @@
 // What the two devices play, and the thread that keeps it going. The music
-// (our sequencer on FluidSynth) is rendered in the music stream's hook, the
+// (FluidSynth and its player) is rendered in the music stream's hook, the
 // rustle (decoded wave samples) in its own stream's, both under one lock;
 // AudioOutput keeps the streams.
 //
 // A worker thread does everything slow, so the UI thread never waits for audio:
-// starting SDL and loading the soundfont at start-up, reading a MIDI piece
-// whole and decoding the wave, and looking after the streams. With no output
+// starting SDL and loading the soundfont at start-up, decoding the wave, and looking after the streams. With no output
 // at all (the sound server gone), a rustle runs its course in silence: it
 // ends, as a player's next card expects, and no old rustle is heard late.
 #pragma once
 
 #include "audio_output.h"
 #include "fluid_synth.h"
-#include "midi_sequencer.h"
+#include "music_voice.h"
 #include "wave_voice.h"
 
 #include <atomic>
@@ -43,7 +42,7 @@ public:
     // What the audio thread plays, and the lock it plays it under.
     struct Voices {
         std::mutex lock;
-        MidiSequencer music{kSampleRate};
+        MusicVoice music;
         WaveVoice rustle;
         std::unique_ptr<FluidSynth> synth; // set once the soundfont is loaded
     };
@@ -68,9 +67,6 @@ public:
     // Decodes a wave file's bytes off the UI thread and hands the samples to
     // the rustle voice under `ticket`.
     void decodeRustle(std::vector<std::uint8_t> bytes, std::uint64_t ticket);
-    // Reads a MIDI piece whole off the UI thread (the UI thread has its
-    // outline) and hands it to the sequencer under `ticket`.
-    void readMusic(std::vector<std::uint8_t> bytes, std::uint64_t ticket);
 
     // Known for certain that nothing can sound (no worker to play it).
     bool silentForGood() const { return m_noThread; }

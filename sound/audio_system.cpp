@@ -1,7 +1,7 @@
 #include "audio_system.h"
 
 #include "audio_engine.h"
-#include "midi_song.h"
+#include "midi_file.h"
 #include "sound_file.h"
 
 namespace vimbo::sound {
@@ -34,29 +34,20 @@ protected:
     AudioEngine& m_engine;
 };
 
-// The music: its length in ticks is known at once from the piece's outline,
-// read and checked here; the whole piece, with its events, is read on the
-// engine's worker, and the sequencer plays it on the audio thread.
+// The music: its length in ticks is known at once from our reading of the
+// file; FluidSynth's player reads it again on the audio thread.
 class MusicPlayer final : public VoicePlayer<&Voices::music> {
 public:
     using VoicePlayer::VoicePlayer;
 
     std::int64_t load(const std::string& path) override {
         if (m_engine.musicSilentForGood()) return 0;
-        auto bytes = readSoundFile(path, MidiSong::kMaxBytes);
-        if (!bytes) return 0;
-        auto outline = MidiSong::outline(*bytes);
-        if (!outline || outline->lengthTicks() <= 0) return 0;
-        const std::int64_t length = outline->lengthTicks();
-        const std::uint64_t ticket = ++m_tickets;
-        auto shared = std::make_shared<const MidiSong>(std::move(*outline));
-        m_engine.withVoices([&](Voices& voices) { voices.music.load(std::move(shared), ticket); });
-        m_engine.readMusic(std::move(*bytes), ticket);
+        auto bytes = readSoundFile(path, kMaxMidiBytes);
+        const std::int64_t length = bytes ? midiLength(*bytes).value_or(0) : 0;
+        if (length <= 0) return 0;
+        m_engine.withVoices([&](Voices& voices) { voices.music.load(std::move(*bytes), length); });
         return length;
     }
-
-private:
-    std::uint64_t m_tickets = 0;
 };
 
 // The rustle: its length in frames of the output comes from the wave's header;
