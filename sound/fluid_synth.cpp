@@ -1,6 +1,7 @@
 #include "fluid_synth.h"
 
 #include <SDL_audio.h>
+#include <dlfcn.h>
 #include <fluidsynth.h>
 #include <malloc.h>
 
@@ -59,11 +60,21 @@ fluid_settings_t* makeSettings(int sampleRate, double gain) {
     return settings;
 }
 
+extern "C" void sayNothingGlib(const char*, int, const char*, void*) {}
+
 } // namespace
 
 void silenceFluidSynth() {
     for (int level = FLUID_PANIC; level < LAST_LOG_LEVEL; ++level)
         fluid_set_log_function(level, nullptr, nullptr);
+    // GLib, beneath FluidSynth, complains on its own about a soundfont that
+    // FluidSynth's last loader (libinstpatch's) cannot read.
+    if (void* glib = dlopen("libglib-2.0.so.0", RTLD_NOW | RTLD_LOCAL | RTLD_NOLOAD)) {
+        using Handler = void (*)(const char*, int, const char*, void*);
+        using SetHandler = Handler (*)(Handler, void*);
+        if (auto set = reinterpret_cast<SetHandler>(dlsym(glib, "g_log_set_default_handler")))
+            set(&sayNothingGlib, nullptr);
+    }
 }
 
 std::unique_ptr<FluidSynth> FluidSynth::create(const std::vector<std::string>& soundfonts,
@@ -75,8 +86,8 @@ std::unique_ptr<FluidSynth> FluidSynth::create(const std::vector<std::string>& s
     mallopt(M_ARENA_MAX, 2);
     fluid_settings_t* settings = makeSettings(sampleRate, gain);
     fluid_synth_t* synth = settings ? new_fluid_synth(settings) : nullptr;
-    SDL_AudioStream* doubler = SDL_NewAudioStream(AUDIO_F32SYS, 2, sampleRate / 2, AUDIO_S16SYS,
-                                                  2, sampleRate);
+    SDL_AudioStream* doubler =
+        SDL_NewAudioStream(AUDIO_F32SYS, 2, sampleRate / 2, AUDIO_S16SYS, 2, sampleRate);
     if (!synth || !doubler) {
         if (doubler) SDL_FreeAudioStream(doubler);
         if (synth) delete_fluid_synth(synth);

@@ -56,14 +56,10 @@ int dataBytesOf(std::uint8_t status) {
 // The meta events whose length FluidSynth's reader insists on: end of track,
 // tempo, SMPTE offset, time and key signature.
 bool metaLengthFits(std::uint8_t type, std::uint32_t length) {
-    switch (type) {
-    case 0x2F: return length == 0;
-    case 0x51: return length == 3;
-    case 0x54: return length == 5;
-    case 0x58: return length == 4;
-    case 0x59: return length == 2;
-    default: return true;
-    }
+    constexpr std::uint32_t kFixed[][2] = {{0x2F, 0}, {0x51, 3}, {0x54, 5}, {0x58, 4}, {0x59, 2}};
+    for (const auto& [fixedType, fixedLength] : kFixed)
+        if (type == fixedType) return length == fixedLength;
+    return true;
 }
 
 class Reader {

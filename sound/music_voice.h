@@ -38,13 +38,13 @@ private:
     void finish(FluidSynth& synth);
 
     std::vector<std::uint8_t> m_piece;
-    std::int64_t m_length = 0;   // 0: nothing loaded
-    std::int64_t m_from = 0;     // where the next render starts the player
-    std::int64_t m_tick = 0;     // where the player stood after the last block
-    bool m_starting = false;     // the next render starts the player at m_from
-    bool m_playerHasIt = false;  // the synthesizer's player holds this piece at m_tick
+    std::int64_t m_length = 0;  // 0: nothing loaded
+    std::int64_t m_from = 0;    // where the next render starts the player
+    std::int64_t m_tick = 0;    // where the player stood after the last block
+    bool m_starting = false;    // the next render starts the player at m_from
+    bool m_playerHasIt = false; // the synthesizer's player holds this piece at m_tick
     bool m_running = false;
-    bool m_ended = false;        // ran to the end: position() is the length
+    bool m_ended = false; // ran to the end: position() is the length
     bool m_ringingOut = false;
 };
 

@@ -16,8 +16,8 @@
 #include <filesystem>
 #include <map>
 #include <set>
-#include <vector>
 #include <string>
+#include <vector>
 
 namespace vimbo::sound {
 namespace {

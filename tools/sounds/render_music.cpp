@@ -9,7 +9,7 @@
 //       the game's real output in real time: its audio system on SDL's disk
 //       driver, the game piece (or the finale) started and repeated through
 //       the same Done calls the window makes, for SECONDS.
-#include "audio_engine.h"
+#include "audio_output.h"
 #include "audio_system.h"
 #include "fluid_synth.h"
 #include "game_sounds.h"
@@ -37,7 +37,7 @@ constexpr int kBlock = 4096; // the music stream's block
 int offline(const std::string& piece, const std::string& out, int rounds) {
     auto bytes = readSoundFile(piece, kMaxMidiBytes);
     const auto length = bytes ? midiLength(*bytes) : std::nullopt;
-    auto synth = FluidSynth::create(AudioSystem::Settings{}.soundfonts, AudioEngine::kSampleRate,
+    auto synth = FluidSynth::create(AudioSystem::Settings{}.soundfonts, AudioOutput::kSampleRate,
                                     AudioSystem::Settings{}.musicGain);
     if (!length || !synth) {
         std::fprintf(stderr, "render_music: cannot read %s or load a soundfont\n", piece.c_str());
@@ -53,7 +53,7 @@ int offline(const std::string& piece, const std::string& out, int rounds) {
         file.write(reinterpret_cast<const char*>(block.data()), std::ssize(block) * 2);
     }
     // The last notes ring out, as they would under a pause.
-    for (int i = 0; i < 2 * AudioEngine::kSampleRate / kBlock; ++i) {
+    for (int i = 0; i < 2 * AudioOutput::kSampleRate / kBlock; ++i) {
         music.render(*synth, block.data(), kBlock);
         file.write(reinterpret_cast<const char*>(block.data()), std::ssize(block) * 2);
     }
