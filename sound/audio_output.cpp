@@ -1,7 +1,7 @@
 #include "audio_output.h"
 
 #include <SDL.h>
-#include <SDL_mixer.h>
+#include <dlfcn.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -75,23 +75,70 @@ bool serverAnswers(const std::string& path) {
     return answered;
 }
 
+void sayNothing(void*, int, SDL_LogPriority, const char*) {}
+extern "C" void sayNothingAlsa(const char*, int, const char*, int, const char*, ...) {}
+
+// The game prints nothing. SDL logs through its own function; ALSA's library,
+// which SDL loads when there is no sound server, complains about missing
+// sound cards unless given a handler of its own.
+void quietSdl() {
+    SDL_LogSetOutputFunction(&sayNothing, nullptr);
+    // Opened for good: the handler must stay set for as long as SDL uses ALSA.
+    if (void* alsa = dlopen("libasound.so.2", RTLD_NOW | RTLD_LOCAL)) {
+        using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+        using SetHandler = int (*)(Handler);
+        if (auto set = reinterpret_cast<SetHandler>(dlsym(alsa, "snd_lib_error_set_handler")))
+            set(&sayNothingAlsa);
+    }
+}
+
+using Source = AudioOutput::Source;
+
+void musicCallback(void* source, Uint8* stream, int bytes) {
+    static_cast<Source*>(source)->mixMusic(reinterpret_cast<std::int16_t*>(stream), bytes / 4);
+}
+void rustleCallback(void* source, Uint8* stream, int bytes) {
+    static_cast<Source*>(source)->mixRustle(reinterpret_cast<std::int16_t*>(stream), bytes / 4);
+}
+void pipewireFill(void* source, std::int16_t* out, int frames) {
+    static_cast<Source*>(source)->mixRustle(out, frames);
+}
+
+// A stream of 16-bit stereo at our rate, in blocks of `frames`, or 0. SDL
+// converts to whatever the device takes. Going at once: its callback is in
+// place from the start, so the first block carries the sound that opened it,
+// not a block of silence that would put it a block late.
+SDL_AudioDeviceID openStream(const char* name, int frames, SDL_AudioCallback callback,
+                             Source& source) {
+    SDL_AudioSpec wanted{};
+    wanted.freq = AudioOutput::kSampleRate;
+    wanted.format = AUDIO_S16SYS;
+    wanted.channels = 2;
+    wanted.samples = static_cast<Uint16>(frames);
+    wanted.callback = callback;
+    wanted.userdata = &source;
+    SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_NAME, name);
+    const SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &wanted, nullptr, 0);
+    if (device != 0) SDL_PauseAudioDevice(device, 0);
+    return device;
+}
+
 } // namespace
 
-AudioOutput::AudioOutput(Callbacks callbacks, milliseconds idleClose)
-    : m_callbacks(callbacks), m_idleClose(idleClose), m_retryWait(kFirstRetry) {}
+AudioOutput::AudioOutput(Source& source, milliseconds idleClose)
+    : m_source(source), m_idleClose(idleClose), m_retryWait(kFirstRetry) {}
 
 AudioOutput::~AudioOutput() {
     closeAll();
 }
 
-bool AudioOutput::begin() {
-    if (startSdl()) return true;
-    gone(Clock::now());
-    return false;
+void AudioOutput::begin() {
+    if (!startSdl()) gone(Clock::now());
 }
 
 bool AudioOutput::startSdl() {
     if (m_sdlStarted) return true;
+    quietSdl();
     // SDL would otherwise turn SIGTERM and SIGINT into quit events that
     // nobody reads, and the game would no longer end when the desktop session
     // (or Ctrl+C in a terminal) asks it to. Set at every start: SDL_Quit
@@ -115,9 +162,8 @@ bool AudioOutput::startSdl() {
     // Where PipeWire does not link it to an output (there is none: the
     // machine's sound is PulseAudio's), it is never used.
     if (driver && std::strcmp(driver, "pulseaudio") == 0)
-        m_pipewire =
-            PipeWireOutput::create("Vimbo", "Card rustle", kSampleRate, kPipeWireRustleFrames,
-                                   m_callbacks.pipewire, m_callbacks.user);
+        m_pipewire = PipeWireOutput::create("Vimbo", "Card rustle", kSampleRate,
+                                            kPipeWireRustleFrames, &pipewireFill, &m_source);
     return true;
 }
 
@@ -164,7 +210,7 @@ std::optional<milliseconds> AudioOutput::keep(Wanted wanted, Clock::time_point n
             gone(now);
             return kSocketLook;
         }
-    } else if (m_musicOpen && now - m_musicLastHeard >= m_idleClose) {
+    } else if (m_music != 0 && now - m_musicLastHeard >= m_idleClose) {
         closeMusic();
     }
     if (open()) return std::min(kQuietCheck, m_idleClose);
@@ -209,28 +255,19 @@ void AudioOutput::dropBrokenPipeWire() {
 }
 
 bool AudioOutput::openMusic() {
-    if (m_musicOpen) return true;
+    if (m_music != 0) return true;
     if (!m_sdlStarted) return false;
-    // The hook goes in before the output runs: the device starts playing as
-    // it opens, and its first block must already carry the sound that opened
-    // it, not a block of silence that would put the rustle a block late.
-    Mix_HookMusic(m_callbacks.music, m_callbacks.user);
-    SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_NAME, "Music");
-    if (Mix_OpenAudioDevice(kSampleRate, AUDIO_S16SYS, 2, kMusicFramesPerBlock, nullptr, 0) != 0) {
-        Mix_HookMusic(nullptr, nullptr);
-        return false;
-    }
-    m_musicOpen = true;
+    m_music = openStream("Music", kMusicFramesPerBlock, &musicCallback, m_source);
+    if (m_music == 0) return false;
     m_musicLastHeard = Clock::now(); // held open a while, even if only to decode
     m_retryWait = kFirstRetry;
     return true;
 }
 
 void AudioOutput::closeMusic() {
-    if (!m_musicOpen) return;
-    Mix_HookMusic(nullptr, nullptr);
-    Mix_CloseAudio(); // waits for the audio thread to finish its block
-    m_musicOpen = false;
+    if (m_music != 0)
+        SDL_CloseAudioDevice(m_music); // waits for the audio thread to finish its block
+    m_music = 0;
 }
 
 void AudioOutput::openRustle() {
@@ -239,29 +276,12 @@ void AudioOutput::openRustle() {
         m_rustleOpen = true;
         return;
     }
-    SDL_AudioSpec wanted{};
-    wanted.freq = kSampleRate;
-    wanted.format = AUDIO_S16SYS;
-    wanted.channels = 2;
-    wanted.samples = kRustleFramesPerBlock;
-    wanted.callback = m_callbacks.rustle;
-    wanted.userdata = m_callbacks.user;
-    SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_NAME, "Card rustle");
-    // SDL converts to whatever the device takes: the callback always gets the
-    // format the rustle was decoded to.
-    const SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &wanted, nullptr, 0);
-    if (device == 0) {
-        // An output that takes one stream only (a sound card without a
-        // mixer): the rustle is mixed into the music's from now on. (Where
-        // the server has gone, the music's stream will not open either.)
-        m_rustleShared = true;
-        return;
-    }
-    m_rustleDevice = device;
-    // Opened paused, with the rustle already under way: its first block
-    // carries the rustle's first samples.
-    SDL_PauseAudioDevice(device, 0);
-    m_rustleOpen = true;
+    m_rustleDevice = openStream("Card rustle", kRustleFramesPerBlock, &rustleCallback, m_source);
+    // An output that takes one stream only (a sound card without a mixer):
+    // the rustle is mixed into the music's from now on. (Where the server
+    // has gone, the music's stream will not open either.)
+    m_rustleShared = m_rustleDevice == 0;
+    m_rustleOpen = m_rustleDevice != 0;
 }
 
 void AudioOutput::setRustleGoing(bool going) {
@@ -277,7 +297,7 @@ void AudioOutput::closeRustle(bool evenIfSounding) {
     // started just now keeps its stream; one that starts after the stop
     // opens it again.
     setRustleGoing(false);
-    if (!evenIfSounding && m_callbacks.rustleSounding(m_callbacks.user)) {
+    if (!evenIfSounding && m_source.rustleSounding()) {
         setRustleGoing(true);
         return;
     }

@@ -1,7 +1,7 @@
-// The streams the audio engine plays on. SDL2_mixer's, in long blocks, for the
-// music; a stream of short blocks for the rustle (SDL's, or PipeWire's own on
-// a PipeWire desktop), so that it is heard the moment a card lands; where the
-// output takes one stream only, the rustle goes into the music's.
+// The streams the audio engine plays on, SDL's: one in long blocks for the
+// music; one of short blocks for the rustle (or PipeWire's own on a PipeWire
+// desktop), so that it is heard the moment a card lands; where the output
+// takes one stream only, the rustle goes into the music's.
 //
 // A stream is open only while something is to be heard on it (an open stream
 // keeps an audio thread busy even when it plays silence). When SDL reports an
@@ -12,7 +12,7 @@
 // the server's socket is looked at a few times a second, and SDL is started
 // again only when it answers, or now and then.
 //
-// Worker thread only, but for the calls marked as the audio threads'.
+// Worker thread only, but for what the Source says of itself.
 #pragma once
 
 #include "pipewire_output.h"
@@ -28,13 +28,18 @@ namespace vimbo::sound {
 class AudioOutput {
 public:
     using Clock = std::chrono::steady_clock;
-    using Callback = void (*)(void* user, std::uint8_t* stream, int bytes);
-    struct Callbacks {
-        void* user = nullptr;
-        Callback music = nullptr;                // SDL_mixer's music hook
-        Callback rustle = nullptr;               // SDL's rustle stream
-        PipeWireOutput::Fill pipewire = nullptr; // PipeWire's rustle stream
-        bool (*rustleSounding)(void* user) = nullptr;
+    // What the streams play: called on their audio threads, and on the
+    // worker to know whether a rustle's stream may close.
+    class Source {
+    public:
+        // The music's stream: the music, and the rustle where it is shared.
+        virtual void mixMusic(std::int16_t* out, int frames) = 0;
+        // The rustle's own stream.
+        virtual void mixRustle(std::int16_t* out, int frames) = 0;
+        virtual bool rustleSounding() = 0;
+
+    protected:
+        ~Source() = default;
     };
     struct Wanted {
         bool music = false;  // the music's stream
@@ -43,23 +48,21 @@ public:
 
     static constexpr int kSampleRate = 44100;
 
-    AudioOutput(Callbacks callbacks, std::chrono::milliseconds idleClose);
+    AudioOutput(Source& source, std::chrono::milliseconds idleClose);
     ~AudioOutput();
     AudioOutput(const AudioOutput&) = delete;
     AudioOutput& operator=(const AudioOutput&) = delete;
 
     // SDL's audio started; where it cannot be now, it is tried again later.
-    bool begin();
+    void begin();
     // One look: open what is wanted, close what has been quiet a while, give
     // up a stream that went dead, try again for an output that is gone. How
     // long the worker may sleep before the next look; none: until a command.
     std::optional<std::chrono::milliseconds> keep(Wanted wanted, Clock::time_point now);
-    // The music's stream open now, if there is an output at all.
-    bool openMusic();
     // Everything closed and SDL's audio stopped.
     void closeAll();
 
-    bool open() const { return m_musicOpen || m_rustleOpen; }
+    bool open() const { return m_music != 0 || m_rustleOpen; }
     // Whether the rustle is mixed into the music's stream. Any thread.
     bool rustleShared() const { return m_rustleShared; }
 
@@ -69,15 +72,16 @@ private:
     bool outputRemoved();
     void dropBrokenPipeWire();
     std::optional<std::chrono::milliseconds> tryAgain(Wanted wanted, Clock::time_point now);
+    bool openMusic();
     void openRustle();
     void closeRustle(bool evenIfSounding);
     void setRustleGoing(bool going);
     void closeMusic();
 
-    Callbacks m_callbacks;
+    Source& m_source;
     std::chrono::milliseconds m_idleClose;
     bool m_sdlStarted = false;
-    std::atomic<bool> m_musicOpen{false};
+    std::atomic<std::uint32_t> m_music{0}; // SDL's device for the music, 0 when closed
     std::atomic<bool> m_rustleOpen{false};
     std::atomic<bool> m_rustleShared{false};
     std::uint32_t m_rustleDevice = 0; // 0 with the rustle open: on PipeWire's stream

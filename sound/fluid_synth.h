@@ -1,24 +1,27 @@
 // The General MIDI synthesizer behind the music: FluidSynth with a soundfont
-// from the system, rendering only when the sequencer asks (it has no audio
-// driver of its own). It synthesises at half the output's rate and doubles
-// the rate itself: the instruments our pieces use have next to nothing above
-// 11 kHz, and the synthesis, FluidSynth's reverb included, costs half.
+// from the system and FluidSynth's own MIDI player, rendering only when the
+// music's voice asks (it has no audio driver of its own). It synthesises at
+// half the output's rate, and SDL doubles the rate: the instruments our
+// pieces use have next to nothing above 11 kHz, and the synthesis, FluidSynth's
+// reverb included, costs half.
 #pragma once
 
-#include "midi_sequencer.h"
 #include "soundfont_subset.h"
 
-#include <array>
+#include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
 struct _fluid_hashtable_t;
 struct _fluid_synth_t;
+struct _fluid_player_t;
+struct _SDL_AudioStream;
 
 namespace vimbo::sound {
 
-class FluidSynth final : public Synth {
+class FluidSynth {
 public:
     // The only instruments read from the soundfont: the General MIDI programs
     // of our two pieces (bank 0) and the standard drum kit. A channel asking
@@ -27,35 +30,40 @@ public:
                                             {0, 41}, {0, 42}, {0, 71}, {128, 0}};
 
     // A synthesizer with the first of `soundfonts` that loads, or nothing.
+    // With no soundfont named at all it has no instruments: every note is
+    // silent, and the player runs as ever (for checking what it does).
     static std::unique_ptr<FluidSynth> create(const std::vector<std::string>& soundfonts,
                                               int sampleRate, double gain);
-    ~FluidSynth() override;
+    ~FluidSynth();
     FluidSynth(const FluidSynth&) = delete;
     FluidSynth& operator=(const FluidSynth&) = delete;
 
-    void send(std::uint8_t status, std::uint8_t data1, std::uint8_t data2) override;
-    void releaseAll() override;
-    void resetChannels() override;
-    void render(std::int16_t* out, int frames) override;
-    bool ringing() override;
+    // Starts `piece` (a file midiLength accepts) from `tick` on a new player,
+    // in place of whatever played: its notes let go to ring out, every
+    // channel back to how a piece finds it at its beginning. False when the
+    // player cannot be made.
+    bool play(std::span<const std::uint8_t> piece, std::int64_t tick);
+    // Where the player stands: past the piece's last tick once it has sent
+    // every message of the piece. It plays on after that (it lets the last
+    // notes ring), so the end is the tick, not the player's own status.
+    std::int64_t tick() const;
+    // The player gave the piece up: it could not read it.
+    bool gaveUp() const;
+    // Lets every note go, to ring out as it would.
+    void releaseAll();
+    // Writes `frames` interleaved stereo frames at the output's rate.
+    void render(std::int16_t* out, int frames);
+    // Whether any voice still sounds.
+    bool ringing();
 
 private:
-    FluidSynth(_fluid_hashtable_t* settings, _fluid_synth_t* synth);
-    // Synthesises frames at half rate and doubles them into m_ready.
-    void synthesise(int halfFrames);
-
-    // The doubling filter: a half-band low-pass, whose odd phase needs this
-    // many input frames around each new output frame.
-    static constexpr int kTaps = 32;
-    static constexpr int kChunk = 256; // half-rate frames synthesised at a time
+    FluidSynth(_fluid_hashtable_t* settings, _fluid_synth_t* synth, _SDL_AudioStream* doubler);
+    void resetChannels();
 
     _fluid_hashtable_t* m_settings;
     _fluid_synth_t* m_synth;
-    std::array<float, kTaps / 2> m_coefficients{};
-    // Per channel: the last kTaps - 1 input frames, then the new chunk.
-    std::array<std::vector<float>, 2> m_input;
-    std::vector<std::int16_t> m_ready; // output frames made but not yet asked for
-    std::size_t m_readyAt = 0;
+    _SDL_AudioStream* m_doubler;
+    _fluid_player_t* m_player = nullptr;
 };
 
 // FluidSynth writes its complaints to the terminal by default; the game says

@@ -35,8 +35,8 @@ std::optional<WaveFacts> readWaveHeader(std::span<const std::uint8_t> bytes);
 // seconds of CD sound fit), and one that would play longer than
 // kMaxRustleSeconds is refused from its header alone: decoding and converting
 // a long one for the output (a low rate made 44.1 times longer, narrow samples
-// made wider, mono made stereo) takes hundreds of megabytes, and SDL_mixer's
-// loader overflows on the longest.
+// made wider, mono made stereo) takes hundreds of megabytes, and a loader
+// that sizes the conversion in an int (SDL_mixer's) overflows on the longest.
 inline constexpr std::size_t kMaxWaveBytes = 2u << 20;
 inline constexpr std::int64_t kMaxRustleSeconds = 10;
 

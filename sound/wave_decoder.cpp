@@ -21,8 +21,8 @@ std::vector<std::int16_t> decodeWave(std::span<const std::uint8_t> bytes, int ra
     const int built =
         SDL_BuildAudioCVT(&convert, spec.format, spec.channels, spec.freq, AUDIO_S16SYS, 2, rate);
     // SDL converts in place, in a buffer len_mult times the wave's length
-    // (SDL_mixer's loader works that size out in an int, which overflows on
-    // a long wave, and then writes past the buffer). Counted wide here, and
+    // (a loader that works that size out in an int, as SDL_mixer's does,
+    // overflows on a long wave and writes past the buffer). Counted wide here, and
     // kept to what a rustle of a few seconds needs.
     const std::size_t room = std::size_t{length} * static_cast<std::size_t>(convert.len_mult);
     if (built < 0 || room > kMaxDecodeBytes) {

@@ -5,7 +5,7 @@
 // there simply begins when they come. A sound that decodes to nothing ends as
 // soon as it is played, so whoever waits for its end is not kept waiting.
 //
-// Not thread-safe: the owner serialises calls, as for MidiSequencer.
+// Not thread-safe: the owner serialises calls, as for MusicVoice.
 #pragma once
 
 #include <cstdint>

@@ -1,129 +1,89 @@
 // Arbitrary bytes as the game's music: written as Music/5carte.mid and
 // Music/finale.mid, opened and played through the game's own sound commands
-// (GameSounds on a MediaDevice), read by our MIDI reader and sequenced block by
-// block the way the audio thread does, into a synthesizer that refuses any
-// message that is not a well-formed channel message. The piece is then also
-// started in the middle, resumed and played over its end directly on the
-// sequencer, which the game's commands only reach after minutes of music.
+// (GameSounds on a MediaDevice), checked by our MIDI reader and played block
+// by block the way the audio thread does, on FluidSynth's own player. The
+// piece is then also started in the middle, resumed and played over its end
+// directly on the music's voice, which the game's commands only reach after
+// minutes of music.
 //
-// With VIMBO_FUZZ_SOUNDFONT=path/to/font.sf2 the messages go on to the real
-// FluidSynth and are rendered with that soundfont (much slower).
+// The synthesizer has no instruments and runs at a low rate: the player and
+// our voice around it are what is fuzzed. With
+// VIMBO_FUZZ_SOUNDFONT=path/to/font.sf2 the pieces are rendered with that
+// soundfont at the game's rate instead (much slower).
 #include "fuzz_session.h"
 
 #include "fluid_synth.h"
 #include "game_sounds.h"
 #include "media_device.h"
-#include "midi_sequencer.h"
-#include "midi_song.h"
+#include "midi_file.h"
+#include "music_voice.h"
 #include "sound_file.h"
 
-#include <algorithm>
 #include <memory>
 #include <vector>
 
 namespace vimbo::fuzz {
 namespace {
 
-using sound::MidiSequencer;
-using sound::MidiSong;
+using sound::MusicVoice;
 
-constexpr int kRate = 44100;
 constexpr int kBlock = 1024;       // frames a block, as the audio output asks
-constexpr int kSessionBlocks = 96; // about two seconds of music
-constexpr int kEndBlocks = 96;     // to play over the end of the piece
+constexpr int kSessionBlocks = 32; // two seconds of music at the low rate
+constexpr int kEndBlocks = 48;     // to play over the end of the piece
 
-// Checks every message the sequencer sends; hands it on to a real synthesizer
-// if there is one, otherwise renders silence.
-class CheckingSynth final : public sound::Synth {
-public:
-    explicit CheckingSynth(sound::Synth* inner) : m_inner(inner) {}
-
-    void send(std::uint8_t status, std::uint8_t data1, std::uint8_t data2) override {
-        FUZZ_CHECK(status >= 0x80 && status <= 0xEF);
-        FUZZ_CHECK(data1 < 0x80 && data2 < 0x80);
-        if (m_inner) m_inner->send(status, data1, data2);
-    }
-    void releaseAll() override {
-        if (m_inner) m_inner->releaseAll();
-    }
-    void resetChannels() override {
-        if (m_inner) m_inner->resetChannels();
-    }
-    void render(std::int16_t* out, int frames) override {
-        FUZZ_CHECK(frames > 0 && frames <= kBlock);
-        if (m_inner) {
-            m_inner->render(out, frames);
-            return;
-        }
-        // The first and last sample of the stretch: enough for AddressSanitizer
-        // to see a stretch that runs outside the block.
-        out[0] = out[2 * frames - 1] = 0;
-    }
-    bool ringing() override { return m_inner && m_inner->ringing(); }
-
-private:
-    sound::Synth* m_inner;
-};
-
-sound::Synth* realSynth() {
+sound::FluidSynth& synthesizer() {
     static const std::unique_ptr<sound::FluidSynth> synth = [] {
-        const char* font = std::getenv("VIMBO_FUZZ_SOUNDFONT");
-        if (!font || !*font) return std::unique_ptr<sound::FluidSynth>{};
         sound::silenceFluidSynth();
-        auto made = sound::FluidSynth::create({font}, kRate, 0.5);
+        const char* font = std::getenv("VIMBO_FUZZ_SOUNDFONT");
+        if (!font || !*font) return sound::FluidSynth::create({}, 16000, 0.5);
+        auto made = sound::FluidSynth::create({font}, 44100, 0.5);
         if (!made) {
             std::fprintf(stderr, "VIMBO_FUZZ_SOUNDFONT: %s does not load\n", font);
             std::exit(2);
         }
         return made;
     }();
-    return synth.get();
+    FUZZ_CHECK(synth);
+    return *synth;
 }
 
-// The music player of the real audio system, without the threads: the file
-// read and parsed on load (its outline, then the whole), the sequencer driven directly.
-class SequencerPlayer final : public DirectPlayer<MidiSequencer> {
+// The music player of the real audio system, without the threads.
+class MusicPlayer final : public DirectPlayer<MusicVoice> {
 public:
     using DirectPlayer::DirectPlayer;
 
     std::int64_t load(const std::string& path) override {
-        const auto bytes = sound::readSoundFile(path, sound::MidiSong::kMaxBytes);
-        if (!bytes) return 0;
-        // As the game: the outline first, the whole piece delivered after.
-        auto outline = MidiSong::outline(*bytes);
-        if (!outline || outline->lengthTicks() <= 0) return 0;
-        auto song = MidiSong::parse(*bytes);
-        FUZZ_CHECK(song && song->lengthTicks() == outline->lengthTicks());
-        const std::int64_t length = outline->lengthTicks();
-        m_voice.load(std::make_shared<const MidiSong>(std::move(*outline)), 1);
-        m_voice.deliver(std::make_shared<const MidiSong>(std::move(*song)), 1);
+        auto bytes = sound::readSoundFile(path, sound::kMaxMidiBytes);
+        const std::int64_t length = bytes ? sound::midiLength(*bytes).value_or(0) : 0;
+        if (length <= 0) return 0;
+        m_voice.load(std::move(*bytes), length);
         return length;
     }
 };
 
-// One block of the audio thread, then the UI thread catches up. Checks what
-// the sequencer promises about its position.
-bool renderBlock(MidiSequencer& sequencer, sound::Synth& synth, std::vector<std::int16_t>& block) {
-    const bool wasRunning = sequencer.audible() && sequencer.position() < sequencer.length();
-    const std::int64_t before = sequencer.position();
-    const bool ended = sequencer.render(synth, block.data(), kBlock);
-    const std::int64_t after = sequencer.position();
-    FUZZ_CHECK(after >= 0 && after <= sequencer.length());
+// One block of the audio thread. Checks what the voice promises about its
+// position.
+bool renderBlock(MusicVoice& voice, std::int64_t length, std::vector<std::int16_t>& block) {
+    const bool wasRunning = voice.audible() && voice.position() < length;
+    const std::int64_t before = voice.position();
+    const bool ended = voice.render(synthesizer(), block.data(), kBlock);
+    const std::int64_t after = voice.position();
+    FUZZ_CHECK(after >= 0 && after <= length);
     // The position reads the length exactly when the piece has run out.
     if (ended)
-        FUZZ_CHECK(after == sequencer.length());
+        FUZZ_CHECK(after == length);
     else if (wasRunning)
-        FUZZ_CHECK(after < sequencer.length());
+        FUZZ_CHECK(after < length);
     if (wasRunning) FUZZ_CHECK(after >= before); // a piece never goes backwards
     return ended;
 }
 
 // The game's way: open, play, the repeat at the end, the "Music" option off
 // and on again, a won game's finale, and the window closing.
-void playAsTheGame(const ProgramFolder& folder, sound::Synth& synth) {
-    MidiSequencer sequencer(kRate);
-    auto owned = std::make_unique<SequencerPlayer>(sequencer);
-    SequencerPlayer& player = *owned;
+void playAsTheGame(const ProgramFolder& folder) {
+    MusicVoice voice;
+    auto owned = std::make_unique<MusicPlayer>(voice);
+    MusicPlayer& player = *owned;
     UiThread ui;
     sound::MediaDevice music(std::move(owned), ui.poster());
     sound::SilentDevice rustle;
@@ -133,9 +93,8 @@ void playAsTheGame(const ProgramFolder& folder, sound::Synth& synth) {
     std::vector<std::int16_t> block(2 * kBlock);
     // The engine keeps the output open only while something is to be heard.
     const auto run = [&](int blocks) {
-        for (int i = 0; i < blocks; ++i) {
-            if (!sequencer.audible()) break;
-            if (renderBlock(sequencer, synth, block) && player.finished) player.finished();
+        for (int i = 0; i < blocks && voice.audible(); ++i) {
+            if (renderBlock(voice, music.length(), block) && player.finished) player.finished();
             ui.runPending();
             FUZZ_CHECK(music.position() >= 0 && music.position() <= music.length());
         }
@@ -159,35 +118,30 @@ void playAsTheGame(const ProgramFolder& folder, sound::Synth& synth) {
     ui.runPending();
 }
 
-// Straight on the sequencer: a start in the middle catches up on the state
-// the piece leaves there, a halt and a start from the same place resumes,
-// and a start near the end plays over it.
-void playAroundTheEnd(std::span<const std::uint8_t> bytes, sound::Synth& synth) {
-    auto song = MidiSong::parse(bytes);
-    if (!song || song->lengthTicks() <= 0) return;
-    MidiSequencer sequencer(kRate);
-    sequencer.load(std::make_shared<const MidiSong>(std::move(*song)));
+// Straight on the voice: a start in the middle, a halt and a start from the
+// same place, and a start near the end that plays over it.
+void playAroundTheEnd(std::span<const std::uint8_t> bytes) {
+    const std::int64_t length = sound::midiLength(bytes).value_or(0);
+    if (length <= 0) return;
+    MusicVoice voice;
+    voice.load({bytes.begin(), bytes.end()}, length);
     std::vector<std::int16_t> block(2 * kBlock);
-    const std::int64_t length = sequencer.length();
 
-    sequencer.start(length / 2);
+    voice.start(length / 2);
     for (int i = 0; i < 4; ++i)
-        renderBlock(sequencer, synth, block);
-    sequencer.halt();
-    const std::int64_t held = sequencer.position();
-    renderBlock(sequencer, synth, block); // silence, or the held notes ringing out
-    FUZZ_CHECK(sequencer.position() == held);
-    sequencer.start(held);
-    renderBlock(sequencer, synth, block);
+        renderBlock(voice, length, block);
+    voice.halt();
+    const std::int64_t held = voice.position();
+    renderBlock(voice, length, block); // silence, or the last notes ringing out
+    FUZZ_CHECK(voice.position() == held);
+    voice.start(held);
+    renderBlock(voice, length, block);
 
-    sequencer.start(length - 1);
+    voice.start(length - 1);
     bool ended = false;
     for (int i = 0; i < kEndBlocks && !ended; ++i)
-        ended = renderBlock(sequencer, synth, block);
-    if (ended) FUZZ_CHECK(sequencer.position() == length);
-    sequencer.start(length); // a start at the end plays nothing more than its last tick
-    for (int i = 0; i < 2; ++i)
-        renderBlock(sequencer, synth, block);
+        ended = renderBlock(voice, length, block);
+    if (ended) FUZZ_CHECK(voice.position() == length);
 }
 
 } // namespace
@@ -199,9 +153,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::span<const std::uint8_t> bytes(data, size);
     folder.write("Music/5carte.mid", bytes);
     folder.write("Music/finale.mid", bytes);
-
-    CheckingSynth synth(realSynth());
-    playAsTheGame(folder, synth);
-    if (size <= vimbo::sound::MidiSong::kMaxBytes) playAroundTheEnd(bytes, synth);
+    playAsTheGame(folder);
+    if (size <= vimbo::sound::kMaxMidiBytes) playAroundTheEnd(bytes);
     return 0;
 }

@@ -13,7 +13,6 @@
 #include "soundfont_subset.h"
 
 #include <dirent.h>
-#include <dlfcn.h>
 #include <fluidsynth.h>
 
 #include <vector>
@@ -26,27 +25,13 @@ using sound::FluidSynth;
 constexpr int kFrames = 256;
 constexpr int kDrumChannel = 9;
 
-// FluidSynth's DLS loader (libinstpatch) tries every file the others refuse
-// and complains through GLib; the game's terminal hears the same, but here
-// it would fill the log with one line per input.
-void quietGlib() {
-    if (void* glib = dlopen("libglib-2.0.so.0", RTLD_NOW | RTLD_NOLOAD)) {
-        using Handler = void (*)(const char*, int, const char*, void*);
-        using SetHandler = Handler (*)(Handler, void*);
-        if (auto set = reinterpret_cast<SetHandler>(dlsym(glib, "g_log_set_default_handler")))
-            set([](const char*, int, const char*, void*) {}, nullptr);
-        dlclose(glib);
-    }
-}
-
 // One synthesizer for the whole run: making one takes several times as long
 // as reading and playing a small soundfont. Of FluidSynth::create's settings
 // only the loading matters here: samples read when a preset is first selected.
 class Reader {
 public:
     Reader() : m_settings(new_fluid_settings()), m_synth(nullptr) {
-        sound::silenceFluidSynth();
-        quietGlib();
+        sound::silenceFluidSynth(); // and GLib, which FluidSynth's DLS loader speaks through
         fluid_settings_setint(m_settings, "synth.dynamic-sample-loading", 1);
         fluid_settings_setint(m_settings, "synth.lock-memory", 0);
         m_synth = new_fluid_synth(m_settings);

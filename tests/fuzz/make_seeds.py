@@ -135,16 +135,22 @@ def midis(resources):
         track(ev(0, 0xB0, 7, 100), ev(0, 0xE0, 0, 64), ev(0, 0x90, 67, 80),
               ev(480, 0xA0, 67, 40), ev(0, 0xD0, 30), ev(480, 0x90, 67, 0), end(1440)),
         track(ev(0, 0x99, 36, 110), ev(240, 0x89, 36, 0), end(0)))
-    m["smpte_division.mid"] = smf((0x100 - 25) << 8 | 40, track(ev(0, 0x90, 60, 100),
+    # Read by FluidSynth's player only in ticks a quarter note: refused.
+    m["broken_smpte_division.mid"] = smf((0x100 - 25) << 8 | 40, track(ev(0, 0x90, 60, 100),
                                                                 ev(1000, 0x80, 60, 0), end(0)),
                                   fmt_=0)
     m["sysex_and_meta.mid"] = smf(
         96, track(ev(0, 0xF0, 5, 0x7E, 0x7F, 9, 1, 0xF7), ev(0, 0xFF, 0x03, 4, *b"Name"),
-                  ev(0, 0x90, 60, 100), ev(48, 0xF7, 1, 0xF7), ev(48, 0x90, 60, 0), end(0)),
+                  ev(0, 0x90, 60, 100), ev(48, 0xFF, 0x58, 4, 3, 2, 24, 8), ev(48, 0x90, 60, 0),
+                  end(0)),
         fmt_=0)
-    m["unknown_chunk.mid"] = (chunk_be(b"MThd", struct.pack(">HHH", 0, 1, 96)) +
-                              chunk_be(b"XYZW", b"skip me") + notes)
-    m["long_header.mid"] = chunk_be(b"MThd", struct.pack(">HHHH", 0, 1, 96, 0)) + notes
+    m["broken_escaped_sysex.mid"] = smf(96, track(ev(0, 0xF7, 1, 0xF7), end(0)), fmt_=0)
+    # FluidSynth's player reads no chunk of another kind before the last
+    # track, nor a longer header; after the last track, it reads nothing more.
+    m["chunk_after_the_track.mid"] = smf(96, notes, fmt_=0) + chunk_be(b"XYZW", b"skip me")
+    m["broken_chunk_before_the_track.mid"] = (chunk_be(b"MThd", struct.pack(">HHH", 0, 1, 96)) +
+                                              chunk_be(b"XYZW", b"skip me") + notes)
+    m["broken_long_header.mid"] = chunk_be(b"MThd", struct.pack(">HHHH", 0, 1, 96, 0)) + notes
     m["held_note_at_end.mid"] = smf(96, track(ev(0, 0x90, 60, 100), end(10)), fmt_=0)
     m["slow_tempo.mid"] = smf(1, track(tempo(0, 0xFFFFFF), ev(0, 0x90, 60, 100), end(3)), fmt_=0)
 
@@ -286,7 +292,7 @@ def soundfonts():
 
 # ---- at the limits ---------------------------------------------------------
 
-# As the game reads them (sound_file.h, midi_song.h).
+# As the game reads them (sound_file.h, midi_file.h).
 MAX_WAVE_BYTES = 2 << 20
 MAX_MIDI_BYTES = 1 << 20
 MAX_EVENTS = 200_000

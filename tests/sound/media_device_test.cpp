@@ -250,6 +250,31 @@ TEST_F(GameOverDeviceTest, TheFinaleReplacesThePieceAndRepeats) {
                            "start 0", "start 0"}));
 }
 
+TEST_F(GameOverDeviceTest, TheFilesAreLookedForBesideTheProgram) {
+    GameSounds slashed(*music, *rustle, "/games/vimbo/");
+    slashed.openMusic();
+    EXPECT_EQ(told(), (Log{"unload", "load /games/vimbo/Music/5carte.mid"}));
+}
+
+// A card's rustle starts over only once it has run out (one still sounding
+// is not cut short), and rewinds even with the option off; a click plays,
+// then arms the beginning for the next.
+TEST_F(GameOverDeviceTest, ARustleStartsOverOnlyOnceItHasRunOut) {
+    sounds->PlayCardRustle(true);
+    sounds->PlayCardRustle(true); // still sounding
+    EXPECT_EQ(told(), Log{"start 0"});
+    rustlePlayer->runOut();
+    ui.pump();
+    sounds->PlayCardRustle(false);
+    sounds->PlayClickRustle(false);
+    EXPECT_EQ(told(), Log{}) << "the options off: silent";
+    sounds->PlayCardRustle(true);
+    EXPECT_EQ(told(), Log{"start 0"}) << "rewound while the option was off";
+    sounds->PlayClickRustle(true); // sounding: plays on, and arms the beginning
+    sounds->PlayClickRustle(true);
+    EXPECT_EQ(told(), (Log{"halt", "start 0"}));
+}
+
 // The piece runs out on the audio thread just as the player switches "Music";
 // its end report reaches the UI thread only after the switch. Whatever the
 // order, a checked option (or a new deal with it checked) brings the music

@@ -392,11 +392,11 @@ def main():
         if args.before:
             before = os.path.abspath(f"{args.before}/window/vimbo")
             found = sessions_side_by_side(tools, vimbo, before, x.display, args.runs, part)
-            theirs = other_figures(tools, before, args.before, x.display, args.runs, part,
-                                   "before")
+            earlier = other_figures(tools, before, args.before, x.display, args.runs, part,
+                                    "before")
             ours = other_figures(tools, vimbo, args.build, x.display, args.runs, part,
                                  "this build")
-            side_by_side = side_by_side_table(found, ours, theirs)
+            side_by_side = side_by_side_table(found, ours, earlier)
         part("drag")
         latencies = measure_drag(tools, vimbo, x.display, 3, 50)
         part("new game")

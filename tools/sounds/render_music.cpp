@@ -2,19 +2,19 @@
 // listening to the pieces and looking at them as a player hears them:
 //
 //   render_music PIECE.mid OUT.raw [ROUNDS]
-//       the game's own synthesizer and sequencer, off-line and as fast as the
+//       the game's own synthesizer and player, off-line and as fast as the
 //       machine goes: ROUNDS (default 1) times through, each new round started
 //       on the block after the end, as the audio thread does;
 //   render_music --output SECONDS RESOURCES [finale] OUT.raw
 //       the game's real output in real time: its audio system on SDL's disk
 //       driver, the game piece (or the finale) started and repeated through
 //       the same Done calls the window makes, for SECONDS.
-#include "audio_engine.h"
+#include "audio_output.h"
 #include "audio_system.h"
 #include "fluid_synth.h"
 #include "game_sounds.h"
-#include "midi_sequencer.h"
-#include "midi_song.h"
+#include "midi_file.h"
+#include "music_voice.h"
 #include "sound_file.h"
 
 #include <chrono>
@@ -35,26 +35,26 @@ namespace {
 constexpr int kBlock = 4096; // the music stream's block
 
 int offline(const std::string& piece, const std::string& out, int rounds) {
-    const auto bytes = readSoundFile(piece, 4u << 20);
-    auto song = bytes ? MidiSong::parse(*bytes) : std::nullopt;
-    auto synth = FluidSynth::create(AudioSystem::Settings{}.soundfonts, AudioEngine::kSampleRate,
+    auto bytes = readSoundFile(piece, kMaxMidiBytes);
+    const auto length = bytes ? midiLength(*bytes) : std::nullopt;
+    auto synth = FluidSynth::create(AudioSystem::Settings{}.soundfonts, AudioOutput::kSampleRate,
                                     AudioSystem::Settings{}.musicGain);
-    if (!song || !synth) {
+    if (!length || !synth) {
         std::fprintf(stderr, "render_music: cannot read %s or load a soundfont\n", piece.c_str());
         return 1;
     }
-    MidiSequencer sequencer(AudioEngine::kSampleRate);
-    sequencer.load(std::make_shared<const MidiSong>(std::move(*song)));
-    sequencer.start(0);
+    MusicVoice music;
+    music.load(std::move(*bytes), *length);
+    music.start(0);
     std::ofstream file(out, std::ios::binary);
     std::vector<std::int16_t> block(2 * kBlock);
     for (int round = 0; round < rounds;) {
-        if (sequencer.render(*synth, block.data(), kBlock) && ++round < rounds) sequencer.start(0);
+        if (music.render(*synth, block.data(), kBlock) && ++round < rounds) music.start(0);
         file.write(reinterpret_cast<const char*>(block.data()), std::ssize(block) * 2);
     }
     // The last notes ring out, as they would under a pause.
-    for (int i = 0; i < 2 * AudioEngine::kSampleRate / kBlock; ++i) {
-        sequencer.render(*synth, block.data(), kBlock);
+    for (int i = 0; i < 2 * AudioOutput::kSampleRate / kBlock; ++i) {
+        music.render(*synth, block.data(), kBlock);
         file.write(reinterpret_cast<const char*>(block.data()), std::ssize(block) * 2);
     }
     return 0;
