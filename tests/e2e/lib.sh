@@ -23,7 +23,7 @@ e2e_cleanup() {
     [[ -n "$APP_PID" ]] && kill "$APP_PID" 2>/dev/null || true
     [[ -n "$XVFB_PID" ]] && stop_xvfb
     # E2E_KEEP=folder keeps the screenshots, for a person to look at.
-    [[ -n "${E2E_KEEP:-}" ]] && { cp "$E2E_TMP"/*.png "$E2E_KEEP"/ 2>/dev/null || true; }
+    [[ -n "${E2E_KEEP:-}" ]] && { cp "$E2E_TMP"/*.png "$E2E_TMP"/*.ppm "$E2E_KEEP"/ 2>/dev/null || true; }
     # A helper of a session (the accessibility bus, a speech module) may
     # still write there for a moment after its session has gone.
     local _

@@ -35,26 +35,27 @@ drag() { # from-x from-y to-x to-y, in steps across whatever lies between
 # The menu bar's height in logical pixels, from shot $1: the first row below
 # the window's top that is table green. Nothing while no table shows.
 menu_height() {
-    convert "$E2E_TMP/$1.png" -crop "1x61+$((X + 200))+$Y" -depth 8 txt:- |
+    convert "$E2E_TMP/$1.ppm" -crop "1x61+$((X + 200))+$Y" -depth 8 txt:- |
         awk -F'[,:]' -v s="$factor" '/\(0,128,0\)/ { printf "%d", $2 / s + 0.5; exit }'
 }
 # Screenshots until two in a row agree and the last one checks out, or what
 # was wrong after 20 s: a loaded machine paints the large window, or ends the
-# opening picture, well after the game is asked to.
+# opening picture, well after the game is asked to. The screen is taken raw
+# (PPM): nothing to compress, and two shots compared byte for byte.
 expect() { # shot item...
-    local shot=$1 previous= now m out="the screen never stood still"
-    local deadline=$((SECONDS + 20))
+    local shot=$1 m out="the screen never stood still"
+    local deadline=$((SECONDS + 20)) now="$E2E_TMP/$1.ppm" before="$E2E_TMP/before.ppm"
+    rm -f "$before"
     while ((SECONDS < deadline)); do
-        shoot "$shot"
-        now=$(identify -format '%#' "$E2E_TMP/$shot.png")
-        if [[ $now == "$previous" ]]; then
+        import -window root -depth 8 "$now"
+        if [[ -e $before ]] && cmp -s "$now" "$before"; then
             # Measured on each shot until the first one checks out: the
             # opening picture may lie where the menu bar's edge is looked for.
             m=${menu:-$(menu_height "$shot")}
-            [[ -n $m ]] && out=$($check "$E2E_TMP/$shot.png" "$factor" "$X" "$Y" "$m" "${@:2}") &&
+            [[ -n $m ]] && out=$($check "$now" "$factor" "$X" "$Y" "$m" "${@:2}") &&
                 menu=$m && return
         fi
-        previous=$now
+        mv "$now" "$before"
         sleep 0.1
     done
     fail "at $factor, $shot: $out"

@@ -21,7 +21,14 @@ PANELS = {"info": ((140, 0, 241, 101), (224, 224, 224)), "rules": (None, (255, 2
 
 shot, scale = sys.argv[1], float(sys.argv[2])
 wx, wy, menu = int(sys.argv[3]), int(sys.argv[4]), int(sys.argv[5])
-ppm = subprocess.run(["convert", shot, "-depth", "8", "ppm:-"], capture_output=True, check=True).stdout
+# A raw shot is read as it is; any other picture (the compositor's PNG)
+# through ImageMagick.
+if shot.endswith(".ppm"):
+    with open(shot, "rb") as f:
+        ppm = f.read()
+else:
+    ppm = subprocess.run(["convert", shot, "-depth", "8", "ppm:-"], capture_output=True,
+                         check=True).stdout
 header = ppm.split(maxsplit=4)
 width, height, data = int(header[1]), int(header[2]), header[4]
 problems = []
