@@ -1,5 +1,6 @@
 #include "sound_file.h"
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -82,10 +83,13 @@ std::vector<std::uint8_t> measuredWave(std::span<const std::uint8_t> bytes,
     };
     const auto format = chunk(facts.formatAt);
     const auto data = chunk(facts.dataAt);
-    std::vector<std::uint8_t> wave{'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'};
-    wave.insert(wave.end(), format.begin(), format.end());
-    if (format.size() & 1) wave.push_back(0); // chunks keep to even offsets
-    wave.insert(wave.end(), data.begin(), data.end());
+    static constexpr std::uint8_t kHeader[] = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'};
+    // Laid out in a vector of its final size: chunks keep to even offsets.
+    const std::size_t formatEnd = sizeof kHeader + format.size() + (format.size() & 1);
+    std::vector<std::uint8_t> wave(formatEnd + data.size());
+    std::copy(std::begin(kHeader), std::end(kHeader), wave.begin());
+    std::copy(format.begin(), format.end(), wave.begin() + sizeof kHeader);
+    std::copy(data.begin(), data.end(), wave.begin() + static_cast<std::ptrdiff_t>(formatEnd));
     const auto riffSize = static_cast<std::uint32_t>(wave.size() - 8);
     for (int i = 0; i < 4; ++i)
         wave[4 + i] = static_cast<std::uint8_t>(riffSize >> (8 * i));

@@ -184,10 +184,15 @@ std::string tableSummary(const Game& game) {
             if (!isGridCell(c.column, c.row) || isFoundationCell(c.column, c.row) != foundations)
                 continue;
             const CardValue top = game.topCard(c.column, c.row);
-            told += " " +
-                    (foundations ? placeTitle(c) + ": " + (top ? cardName(top) : "empty")
-                                 : placeName(c, game)) +
-                    ".";
+            told += ' ';
+            if (foundations) {
+                told += placeTitle(c);
+                told += ": ";
+                told += top ? cardName(top) : "empty";
+            } else {
+                told += placeName(c, game);
+            }
+            told += '.';
         }
     }
     return told;
