@@ -20,7 +20,9 @@ inline Bytes varlen(std::uint32_t n) {
 // One event: its delta time, then its bytes as they stand in the file.
 inline Bytes event(std::uint32_t delta, std::initializer_list<std::uint8_t> bytes) {
     Bytes out = varlen(delta);
-    out.insert(out.end(), bytes);
+    out.reserve(out.size() + bytes.size());
+    for (const std::uint8_t byte : bytes)
+        out.push_back(byte);
     return out;
 }
 
