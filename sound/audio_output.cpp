@@ -181,10 +181,10 @@ void AudioOutput::closeAll() {
 void AudioOutput::gone(Clock::time_point now) {
     closeAll();
     m_serverAnswered = serverAnswers(serverSocket());
-    m_retryWait = std::min(m_retryWait, m_serverAnswered ? kLongestRetryAnswering : kLongestRetry);
+    const milliseconds longest = m_serverAnswered ? kLongestRetryAnswering : kLongestRetry;
+    m_retryWait = std::min(m_retryWait, longest);
     m_retryAt = now + m_retryWait;
-    m_retryWait =
-        std::min(m_retryWait * 2, m_serverAnswered ? kLongestRetryAnswering : kLongestRetry);
+    m_retryWait = std::min(m_retryWait * 2, longest);
 }
 
 std::optional<milliseconds> AudioOutput::keep(Wanted wanted, Clock::time_point now) {
