@@ -12,18 +12,10 @@ quiet_session_env() {
     export DBUS_SESSION_BUS_ADDRESS="unix:path=$E2E_TMP/no-session-bus"
 }
 
-grab() { import -window root -depth 8 "rgb:$E2E_TMP/$1.rgb"; }
-
-# Pixel (x, y) of a raw screen grab, as "r,g,b".
-px() {
-    od -An -tu1 -j $((($3 * 1024 + $2) * 3)) -N3 "$E2E_TMP/$1.rgb" |
-        awk '{ printf "%s,%s,%s", $1, $2, $3 }'
-}
-
 # Table coordinates, once table_at has found the table.
-tp() { px "$1" $((OX + $2)) $((OY + $3)); }
+tp() { pixel "$1" $((OX + $2)) $((OY + $3)); }
 
-# Finds the table's (0, 0) below the menu bar of window $WIN in grab $1: sets
+# Finds the table's (0, 0) below the menu bar of window $WIN in screenshot $1: sets
 # OX, OY; false while no table green shows there. One look at the whole
 # column, not a process a pixel: this runs over and over while the opening
 # picture is up.
@@ -45,11 +37,11 @@ for y in range(top, top + 61):
 }
 
 # Polls the screen (about $3 seconds) until table point ($1, $2) does or does
-# not ($4 = !) show colour $5; the last grab is left in "poll".
+# not ($4 = !) show colour $5; the last screenshot is left in "poll".
 poll_until() {
     local x=$1 y=$2 tries=$(($3 * 10)) negate=$4 want=$5 got
     for _ in $(seq "$tries"); do
-        grab poll
+        shoot poll
         got=$(tp poll "$x" "$y")
         if [[ $negate == "!" ]]; then [[ $got != "$want" ]] && return 0
         else [[ $got == "$want" ]] && return 0; fi
@@ -59,12 +51,15 @@ poll_until() {
 }
 
 # The game's window, found and its table located once the opening picture
-# (a little over three seconds) has given way to the dealt table.
+# (a little over three seconds, or $1) has given way to the dealt table.
+# Nothing is looked at before then: each look costs the machine a screenshot
+# and a few processes, which the other tests running beside this one want.
 wait_table() {
     WIN=$(wait_window)
+    sleep "${1:-3}"
     local _
     for _ in $(seq 100); do
-        grab table
+        shoot table
         # The dealt table: the yellow outlines are drawn once the opening
         # picture has gone.
         table_at table && [[ $(tp table 180 230) == "255,255,0" ]] && break
@@ -145,7 +140,7 @@ play_session() {
     # The turned card dragged off the grid comes back to the waste pile.
     drag 291 281 380 60
     sleep 0.3
-    grab dragged
+    shoot dragged
     [[ $(tp dragged 380 60) == "0,128,0" ]] || fail "a card was left off the grid"
     [[ $(tp dragged 260 230) == "0,0,0" ]] || fail "the dragged card did not come back"
 
@@ -153,7 +148,7 @@ play_session() {
     # new deal has no card on the waste pile.
     menu_keys alt+g Return
     poll_until 260 230 3 "" "0,128,0" || fail "no new game from Alt+G, Return"
-    grab newgame
+    shoot newgame
     check_table newgame
     only_window "after the new game"
 

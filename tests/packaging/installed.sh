@@ -50,11 +50,12 @@ check_layout() {
     # The bitmap icon is the game's icon at 32 px: the blue plus across the
     # middle and a yellow square in each corner's frame.
     [[ $(identify -format '%m %wx%h' "$png") == "PNG 32x32" ]] || fail "icon is not a 32 px PNG"
-    cp "$png" "$E2E_TMP/icon.png"
-    [[ $(pixel icon 16 16) == "63,127,224" ]] || fail "no blue plus in the icon: $(pixel icon 16 16)"
+    convert "$png" -depth 8 "rgb:$E2E_TMP/icon.rgb"
+    icon() { E2E_SCREEN=32 pixel icon "$1" "$2"; }
+    [[ $(icon 16 16) == "63,127,224" ]] || fail "no blue plus in the icon: $(icon 16 16)"
     for corner in "5 5" "26 5" "5 26" "26 26"; do
         read -r x y <<<"$corner"
-        [[ $(pixel icon "$x" "$y") == "255,224,32" ]] || fail "no yellow square at $corner of the icon"
+        [[ $(icon "$x" "$y") == "255,224,32" ]] || fail "no yellow square at $corner of the icon"
     done
     cmp -s "$svg" "$tests_dir/../resources/icon.svg" ||
         fail "the scalable icon is not the game's icon"
