@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs the fuzzers of the sound files and of the soundfont reader one after the
-# other, sharing SECONDS between them. Each starts from the committed seeds and
+# other, sharing SECONDS between them (with RUNS, side by side). Each starts from the committed seeds and
 # from what earlier runs in this build folder found; an input that breaks the
 # sound code is kept in BUILD/crashes/ and the run fails, printing how to
 # replay it. Before fuzzing, each runs once on inputs at the size limits of
@@ -45,29 +45,58 @@ fuzz() {
         -print_final_stats=1 "${crashes[@]}" "$corpus" "$here/corpus/$kind"
 }
 
-status=0
-mkdir -p "$build/crashes"
-for kind in "${kinds[@]}"; do
-    corpus="$build/corpus/$kind" log="$build/fuzz_$kind.log"
+# One fuzzer's whole run, told in its log ($build/fuzz_KIND.log).
+run_kind() {
+    local kind=$1 corpus="$build/corpus/$1" budget
     if [[ -n ${RUNS:-} ]]; then
         # From the committed seeds alone, whatever earlier runs found here.
         corpus="$build/corpus-repeatable/$kind"
         rm -rf "$corpus"
-        inputs=$((RUNS / runs_share[$kind]))
-        budget=(-runs="$inputs" -seed=1)
-        echo "fuzz_$kind: $inputs inputs"
+        budget=(-runs="$((RUNS / runs_share[$kind]))" -seed=1)
     else
         budget=(-max_total_time="$share")
-        echo "fuzz_$kind: ${share} s"
     fi
     mkdir -p "$corpus"
-    if ! fuzz "$kind" "$corpus" >"$log" 2>&1; then
-        status=1
+    fuzz "$kind" "$corpus" >"$build/fuzz_$kind.log" 2>&1
+}
+
+# What one fuzzer's run came to; false if it broke the sound code.
+report() {
+    local kind=$1 ran=$2 log="$build/fuzz_$1.log"
+    if [[ -n ${RUNS:-} ]]; then
+        echo "fuzz_$kind: $((RUNS / runs_share[$kind])) inputs"
+    else
+        echo "fuzz_$kind: ${share} s"
+    fi
+    if [[ $ran != 0 ]]; then
         tail -n 40 "$log"
         echo "fuzz_$kind FAILED; replay with: $build/fuzz_$kind $build/crashes/$kind-<file>" >&2
-        continue
+        return 1
     fi
     grep -E '^stat::(number_of_executed_units|average_exec_per_sec|new_units_added)' "$log" |
         sed 's/^/    /'
-done
+}
+
+status=0
+mkdir -p "$build/crashes"
+if [[ -n ${RUNS:-} ]]; then
+    # A fixed number of inputs each, not a share of the time: the fuzzers
+    # run side by side, one a processor.
+    declare -A pid=()
+    for kind in "${kinds[@]}"; do
+        run_kind "$kind" &
+        pid[$kind]=$!
+    done
+    for kind in "${kinds[@]}"; do
+        ran=0
+        wait "${pid[$kind]}" || ran=$?
+        report "$kind" "$ran" || status=1
+    done
+else
+    for kind in "${kinds[@]}"; do
+        ran=0
+        run_kind "$kind" || ran=$?
+        report "$kind" "$ran" || status=1
+    done
+fi
 exit "$status"
