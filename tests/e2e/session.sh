@@ -17,8 +17,8 @@ tp() { pixel "$1" $((OX + $2)) $((OY + $3)); }
 
 # Finds the table's (0, 0) below the menu bar of window $WIN in screenshot $1: sets
 # OX, OY; false while no table green shows there. One look at the whole
-# column, not a process a pixel: this runs over and over while the opening
-# picture is up.
+# column, not a process a pixel: this runs over and over until the opening
+# picture has gone.
 table_at() {
     eval "$(xdotool getwindowgeometry --shell "$WIN")"
     local y
