@@ -51,7 +51,8 @@ build: configure
 # A build folder that `make run` configured without the tests gets them now,
 # and the suite's build treats a compiler warning as an error.
 configure: setup
-	@test -f $(BUILD)/CMakeCache.txt || cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	@test -f $(BUILD)/CMakeCache.txt || cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DVIMBO_TESTS=ON -DVIMBO_WERROR=ON
 	@grep -q -e '^VIMBO_TESTS:BOOL=ON' $(BUILD)/CMakeCache.txt && grep -q '^VIMBO_WERROR:BOOL=ON' $(BUILD)/CMakeCache.txt \
 		|| cmake -S . -B $(BUILD) -DVIMBO_TESTS=ON -DVIMBO_WERROR=ON
 
