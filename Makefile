@@ -3,11 +3,11 @@
 # what the game needs, `make test` everything the suite needs as well.
 
 BUILD ?= build
-JOBS  ?= $(shell nproc)
-# Tests at a time: one more than processors. The end-to-end tests spend much
+# Jobs at a time, for builds and tests alike: one more than processors. A
+# compiler waits on the disk now and then, and the end-to-end tests spend much
 # of their time waiting on a real program (its opening picture, a sound
-# server, the screen reader), and a test more keeps the processors busy.
-TEST_JOBS ?= $(shell echo $$(($(JOBS) + 1)))
+# server, the screen reader); a job more keeps the processors busy.
+JOBS  ?= $(shell echo $$(($$(nproc) + 1)))
 
 .PHONY: run test check tools build setup configure clean test-asan
 
@@ -39,7 +39,7 @@ tools: configure
 	cmake --build $(BUILD) --target vimbo_tools -j$(JOBS)
 
 suite = cd $(BUILD) && { suite_tmp=$$(mktemp -d); \
-	TMPDIR=$$suite_tmp ctest --output-on-failure -j$(TEST_JOBS) $(1); status=$$?; \
+	TMPDIR=$$suite_tmp ctest --output-on-failure -j$(JOBS) $(1); status=$$?; \
 	grep -h '^SKIPPED:' Testing/Temporary/LastTest.log 2>/dev/null; \
 	left=$$(cd $$suite_tmp && ls -A); \
 	if [ -n "$$left" ]; then echo "The suite left in its TMPDIR:" $$left; status=1; fi; \
@@ -75,7 +75,7 @@ test-asan: setup
 	LSAN_OPTIONS=suppressions=$(CURDIR)/tools/lsan.supp:print_suppressions=0 \
 	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	VIMBO_SANITIZED=1 \
-	ctest --output-on-failure -j$(TEST_JOBS)
+	ctest --output-on-failure -j$(JOBS)
 
 # `make bench`: speed and memory of a Release build, measured under a private
 # Xvfb and printed as one table against our targets; also kept in BENCHMARKS.md.
