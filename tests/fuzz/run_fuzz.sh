@@ -77,26 +77,24 @@ report() {
         sed 's/^/    /'
 }
 
+# Waits for one fuzzer's run and tells what it came to.
+declare -A pid=()
 status=0
+finish() {
+    local ran=0
+    wait "${pid[$1]}" || ran=$?
+    report "$1" "$ran" || status=1
+}
+
+# A share of the time each: one after another. With RUNS, a fixed number of
+# inputs each: side by side, one a processor.
 mkdir -p "$build/crashes"
+for kind in "${kinds[@]}"; do
+    run_kind "$kind" &
+    pid[$kind]=$!
+    [[ -n ${RUNS:-} ]] || finish "$kind"
+done
 if [[ -n ${RUNS:-} ]]; then
-    # A fixed number of inputs each, not a share of the time: the fuzzers
-    # run side by side, one a processor.
-    declare -A pid=()
-    for kind in "${kinds[@]}"; do
-        run_kind "$kind" &
-        pid[$kind]=$!
-    done
-    for kind in "${kinds[@]}"; do
-        ran=0
-        wait "${pid[$kind]}" || ran=$?
-        report "$kind" "$ran" || status=1
-    done
-else
-    for kind in "${kinds[@]}"; do
-        ran=0
-        run_kind "$kind" || ran=$?
-        report "$kind" "$ran" || status=1
-    done
+    for kind in "${kinds[@]}"; do finish "$kind"; done
 fi
 exit "$status"
