@@ -65,6 +65,28 @@ def wait_for_quiet(deadline):
     return load
 
 
+def busy_share(span=0.5):
+    """How much of the machine's processor time over `span` seconds was not
+    idle (waiting on the disk counts as busy)."""
+    def ticks():
+        with open("/proc/stat") as f:
+            fields = [int(v) for v in f.readline().split()[1:]]
+        return sum(fields), fields[3]
+    total, idle = ticks()
+    time.sleep(span)
+    total2, idle2 = ticks()
+    return 1 - (idle2 - idle) / max(total2 - total, 1)
+
+
+def wait_for_idle(seconds, limit=0.2):
+    """Waits, at most `seconds`, until the machine is nearly idle for half a
+    second: what ran before (a test suite's last programs ending, their
+    files written out) is over."""
+    deadline = time.monotonic() + seconds
+    while busy_share() > limit and time.monotonic() < deadline:
+        pass
+
+
 def server_kinds():
     """The sound servers this machine can start privately, the desktop's likely
     one first: 'pipewire' where it has PipeWire's PulseAudio service,
